@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and starts the editor.
+set -euo pipefail
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+. "$top/scripts/packages.sh"
+
+ensure_packages "${BUILD_PACKAGES[@]}" fonts-comic-neue
+cmake -S "$top" -B "$top/build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+cmake --build "$top/build" -j2 --target zelvane
+exec "$top/build/src/zelvane" "$@"

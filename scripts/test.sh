@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test.
+set -euo pipefail
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+. "$top/scripts/packages.sh"
+
+ensure_packages "${BUILD_PACKAGES[@]}"
+cmake -S "$top" -B "$top/build" -DCMAKE_BUILD_TYPE=Release
+cmake --build "$top/build" -j2
+ctest --test-dir "$top/build" --output-on-failure -j2

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace zelvane {
+
+inline constexpr std::size_t SlotCount = 31;
+inline constexpr std::size_t CodeCount = 256;
+inline constexpr std::string_view UntitledName = "Senza Nome";
+inline constexpr std::string_view TitleSuffix = " - Zelvane 0.9";
+
+// Worked out from an entry whenever needed, never stored.
+enum class SpecialKind { EndOfLine, EndOfWindow, None };
+
+struct TableEntry {
+    std::string Value;
+    bool Marked = false;
+
+    [[nodiscard]] SpecialKind Kind() const noexcept
+    {
+        if (Marked && Value == "/")
+            return SpecialKind::EndOfLine;
+        if (Marked && Value == "*")
+            return SpecialKind::EndOfWindow;
+        return SpecialKind::None;
+    }
+
+    friend bool operator==(const TableEntry&, const TableEntry&) = default;
+};
+
+// A slot is in use exactly when its title is not empty.
+struct Bookmark {
+    std::int32_t Address = 0;
+    std::string Title;
+
+    friend bool operator==(const Bookmark&, const Bookmark&) = default;
+};
+
+// One whole file line kept as read, without its line end; empty means a free slot.
+using ExtraLine = std::string;
+
+// The one open table. Text is 8-bit: one byte of the file is one character.
+class TableDocument {
+public:
+    std::array<TableEntry, CodeCount> Entries{};
+    std::array<Bookmark, SlotCount> Bookmarks{};
+    std::array<ExtraLine, SlotCount> ExtraLines{};
+    std::string FileName{UntitledName};
+    bool Modified = false;
+
+    // Empties every entry and its mark and clears Modified; the slots and
+    // FileName stay as they are.
+    void ClearTable();
+
+    [[nodiscard]] bool IsUntitled() const noexcept { return FileName == UntitledName; }
+    [[nodiscard]] std::string Caption() const { return FileName + std::string(TitleSuffix); }
+
+    // Number of bookmark slots in use, counted from slot 0 (they are kept gapless).
+    [[nodiscard]] std::size_t BookmarkCount() const noexcept;
+};
+
+// Marks the entry when its value is exactly "/" or "*"; returns false and
+// changes nothing otherwise.
+[[nodiscard]] bool MarkSpecial(TableDocument& document, std::uint8_t code);
+
+// Clears the mark; returns false when the entry was not marked.
+bool UnmarkSpecial(TableDocument& document, std::uint8_t code);
+
+// Code digits, two upper-case hexadecimal characters ("0A", "FF").
+[[nodiscard]] std::string CodeText(std::uint8_t code);
+
+// Upper-case hexadecimal without leading zeros; a negative address gives
+// the eight digits of its two's complement.
+[[nodiscard]] std::string AddressText(std::int32_t address);
+
+// Reads one to eight significant hexadecimal digits (leading zeros allowed,
+// either case) as a 32-bit two's-complement number. Anything else fails.
+[[nodiscard]] bool ParseAddress(std::string_view text, std::int32_t& address);
+
+[[nodiscard]] constexpr int HexDigitValue(char c) noexcept
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+} // namespace zelvane

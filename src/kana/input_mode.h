@@ -1,0 +1,10 @@
+#pragma once
+
+#include <cstdint>
+
+namespace zelvane {
+
+// The keyboard input mode of the main window; not part of the table.
+enum class InputMode : std::uint8_t { Ascii = 1, Hiragana = 2, Katakana = 3 };
+
+} // namespace zelvane
