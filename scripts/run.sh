@@ -5,6 +5,6 @@ top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 . "$top/scripts/packages.sh"
 
 ensure_packages "${BUILD_PACKAGES[@]}" fonts-comic-neue
-cmake -S "$top" -B "$top/build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+cmake -S "$top" -B "$top/build" -DCMAKE_BUILD_TYPE=Release
 cmake --build "$top/build" -j2 --target zelvane
 exec "$top/build/src/zelvane" "$@"

@@ -1,1 +1,22 @@
+find_package(X11 REQUIRED)
 
+add_library(zelvane_gui STATIC)
+target_sources(zelvane_gui PRIVATE
+    dialogs/about_window.cpp
+    dialogs/bookmark_manager.cpp
+    dialogs/dialog_parts.cpp
+    dialogs/extra_lines_manager.cpp
+    dialogs/guide_window.cpp
+    editor/caps_lock.cpp
+    editor/eight_bit_text.cpp
+    editor/main_window.cpp
+    editor/pictures.cpp
+    editor/status_panel.cpp
+    editor/table_grid.cpp
+    editor/table_model.cpp
+)
+target_link_libraries(zelvane_gui PUBLIC zelvane_core Qt6::Widgets PRIVATE X11::X11)
+target_compile_options(zelvane_gui PRIVATE -Wall -Wextra)
+
+add_executable(zelvane main.cpp)
+target_link_libraries(zelvane PRIVATE zelvane_gui)

@@ -1,0 +1,229 @@
+#include "dialogs/bookmark_manager.h"
+
+#include "dialogs/dialog_parts.h"
+#include "document/table_document.h"
+#include "editor/eight_bit_text.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+namespace zelvane {
+
+namespace {
+namespace Texts {
+const auto Title = QStringLiteral("Gestione Bookmarks");
+const auto Frame = QStringLiteral("Lista Bookmarks");
+const auto AddressFrame = QStringLiteral("(                             h)");
+const auto Update = QStringLiteral("A&ggiorna");
+const auto Add = QStringLiteral("&Aggiungi");
+const auto Delete = QStringLiteral("&Elimina");
+const auto Close = QStringLiteral("&Chiudi");
+const auto ErrorTitle = QStringLiteral("Errore");
+const auto BadAddress =
+    QStringLiteral("Si è verificato un errore. Probabilmente l'indirizzo non è\r\nespresso in un formato corretto.");
+const auto Full = QStringLiteral("Ci sono già %1 bookmark, il massimo consentito.\r\nEliminane uno prima di aggiungerne un altro.");
+const auto EmptyTitle = QStringLiteral("Il titolo del bookmark non può essere vuoto.");
+} // namespace Texts
+} // namespace
+
+BookmarkManager::BookmarkManager(TableDocument& document, QWidget* parent)
+    : QWidget(parent)
+    , m_document(document)
+{
+    SetUpToolWindow(this, "frmBook", Texts::Title, QSize(297, 176));
+    (void)MakeFrame(this, Texts::Frame);
+    m_list = MakeList(this, "lstBook");
+
+    auto* frameLabel = new QLabel(Texts::AddressFrame, this);
+    frameLabel->setObjectName(QStringLiteral("Label1"));
+    frameLabel->setGeometry(16, 112, 137, 17);
+    QFont labelFont = FontWithFallback(QStringLiteral("MS Sans Serif"), 9.75, QFont::SansSerif);
+    labelFont.setBold(true);
+    // The blanks are stretched so that "(" and "h)" stand just outside the
+    // address box whatever font stands in for the one asked for.
+    const int natural = QFontMetrics(labelFont).horizontalAdvance(Texts::AddressFrame);
+    labelFont.setWordSpacing(qreal(frameLabel->width() - natural) / 29.0);
+    frameLabel->setFont(labelFont);
+
+    m_address = MakeTextBox(this, "txtAddr", QRect(24, 112, 113, 19));
+    m_title = MakeTextBox(this, "txtTitle", QRect(152, 112, 129, 19));
+    m_update = MakeButton(this, "cmdUpdate", Texts::Update, 8);
+    m_add = MakeButton(this, "cmdAdd", Texts::Add, 80);
+    m_delete = MakeButton(this, "cmdDel", Texts::Delete, 152);
+    QPushButton* close = MakeButton(this, "cmdOk", Texts::Close, 224);
+
+    setTabOrder(m_address, m_title);
+    setTabOrder(m_title, m_update);
+    setTabOrder(m_update, m_add);
+    setTabOrder(m_add, m_delete);
+    setTabOrder(m_delete, close);
+    setTabOrder(close, m_list);
+    m_address->setFocus();
+
+    connect(m_list, &QListWidget::itemSelectionChanged, this, &BookmarkManager::lstBook_Click);
+    connect(m_address, &QLineEdit::textChanged, this, &BookmarkManager::txtAddr_Change);
+    connect(m_title, &QLineEdit::textChanged, this, &BookmarkManager::txtTitle_Change);
+    connect(m_add, &QPushButton::clicked, this, &BookmarkManager::cmdAdd_Click);
+    connect(m_update, &QPushButton::clicked, this, &BookmarkManager::cmdUpdate_Click);
+    connect(m_delete, &QPushButton::clicked, this, &BookmarkManager::cmdDel_Click);
+    connect(close, &QPushButton::clicked, this, &BookmarkManager::cmdOk_Click);
+
+    Refill();
+}
+
+void BookmarkManager::Refill()
+{
+    {
+        const QSignalBlocker blocker(m_list);
+        m_list->clear();
+        for (const Bookmark& bookmark : m_document.Bookmarks) {
+            if (!bookmark.Title.empty())
+                m_list->addItem(ToDisplay(bookmark.Title));
+        }
+    }
+    m_address->clear();
+    m_title->clear();
+    const bool any = m_list->count() > 0;
+    m_add->setEnabled(false);
+    m_update->setEnabled(any);
+    m_delete->setEnabled(any);
+}
+
+void BookmarkManager::lstBook_Click()
+{
+    const int row = SelectedRow(m_list);
+    if (row < 0)
+        return;
+    const Bookmark& bookmark = m_document.Bookmarks[static_cast<std::size_t>(row)];
+    m_address->setText(QString::fromStdString(AddressText(bookmark.Address)));
+    m_title->setText(ToDisplay(bookmark.Title));
+}
+
+void BookmarkManager::txtAddr_Change(const QString& text)
+{
+    BoxChanged(text);
+}
+
+void BookmarkManager::txtTitle_Change(const QString& text)
+{
+    BoxChanged(text);
+}
+
+// Looks only at the box whose text just changed.
+void BookmarkManager::BoxChanged(const QString& text)
+{
+    if (text.isEmpty()) {
+        m_add->setEnabled(false);
+        m_update->setEnabled(false);
+        return;
+    }
+    m_add->setEnabled(true);
+    if (m_list->count() > 0)
+        m_update->setEnabled(true);
+}
+
+void BookmarkManager::Refuse(const QString& message)
+{
+    QMessageBox box(QMessageBox::Warning, Texts::ErrorTitle, message, QMessageBox::Ok, this);
+    box.exec();
+}
+
+bool BookmarkManager::ReadAddress(std::int32_t& address)
+{
+    // Blanks around the digits are forgiven; anything else must be digits.
+    if (!ParseAddress(m_address->text().trimmed().toStdString(), address)) {
+        Refuse(Texts::BadAddress);
+        return false;
+    }
+    return true;
+}
+
+bool BookmarkManager::ReadTitle(std::string& title)
+{
+    const auto bytes = FromDisplay(m_title->text());
+    if (!bytes || bytes->empty()) {
+        Refuse(Texts::EmptyTitle);
+        return false;
+    }
+    title = *bytes;
+    return true;
+}
+
+void BookmarkManager::SetModified()
+{
+    m_document.Modified = true;
+    emit documentModified();
+}
+
+void BookmarkManager::cmdAdd_Click()
+{
+    const auto count = static_cast<std::size_t>(m_list->count());
+    if (count >= SlotCount) {
+        Refuse(Texts::Full.arg(SlotCount));
+        return;
+    }
+    std::string title;
+    std::int32_t address = 0;
+    if (!ReadTitle(title) || !ReadAddress(address))
+        return;
+    m_document.Bookmarks[count] = Bookmark{address, title};
+    {
+        const QSignalBlocker blocker(m_list);
+        m_list->addItem(m_title->text());
+    }
+    SetModified();
+    m_update->setEnabled(true);
+    m_delete->setEnabled(true);
+}
+
+void BookmarkManager::cmdUpdate_Click()
+{
+    const int row = SelectedRow(m_list);
+    if (row < 0) {
+        SetModified();
+        return;
+    }
+    std::string title;
+    std::int32_t address = 0;
+    if (!ReadTitle(title) || !ReadAddress(address))
+        return;
+    m_document.Bookmarks[static_cast<std::size_t>(row)] = Bookmark{address, title};
+    m_list->item(row)->setText(m_title->text());
+    SetModified();
+}
+
+void BookmarkManager::cmdDel_Click()
+{
+    const int row = SelectedRow(m_list);
+    if (row < 0)
+        return;
+    const int last = m_list->count() - 1;
+    {
+        // The last bookmark moves into the freed slot, keeping them gapless.
+        const QSignalBlocker blocker(m_list);
+        auto& bookmarks = m_document.Bookmarks;
+        if (row != last) {
+            m_list->item(row)->setText(m_list->item(last)->text());
+            bookmarks[static_cast<std::size_t>(row)] = bookmarks[static_cast<std::size_t>(last)];
+        }
+        bookmarks[static_cast<std::size_t>(last)] = Bookmark{};
+        delete m_list->takeItem(last);
+        if (row == last)
+            m_list->clearSelection();
+    }
+    if (m_list->count() == 0)
+        m_delete->setEnabled(false);
+    SetModified();
+}
+
+void BookmarkManager::cmdOk_Click()
+{
+    close();
+}
+
+} // namespace zelvane

@@ -1,0 +1,69 @@
+#include "dialogs/dialog_parts.h"
+
+#include "editor/eight_bit_text.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace zelvane {
+
+QGroupBox* MakeFrame(QWidget* form, const QString& caption)
+{
+    auto* frame = new QGroupBox(caption, form);
+    frame->setObjectName(QStringLiteral("Frame1"));
+    frame->setGeometry(8, 8, 281, 129);
+    return frame;
+}
+
+QListWidget* MakeList(QWidget* form, const char* name)
+{
+    auto* list = new QListWidget(form);
+    list->setObjectName(QLatin1String(name));
+    list->setGeometry(16, 24, 265, 82);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    return list;
+}
+
+QLineEdit* MakeTextBox(QWidget* form, const char* name, const QRect& geometry)
+{
+    auto* box = new QLineEdit(form);
+    box->setObjectName(QLatin1String(name));
+    box->setGeometry(geometry);
+    box->setValidator(new EightBitValidator(box));
+    return box;
+}
+
+QPushButton* MakeButton(QWidget* form, const char* name, const QString& caption, int left)
+{
+    auto* button = new QPushButton(caption, form);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(left, 144, 65, 25);
+    button->setAutoDefault(false);
+    return button;
+}
+
+int SelectedRow(const QListWidget* list)
+{
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? -1 : list->row(selected.constFirst());
+}
+
+void SetUpToolWindow(QWidget* form, const char* name, const QString& title, const QSize& size)
+{
+    form->setObjectName(QLatin1String(name));
+    form->setWindowTitle(title);
+    form->setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    form->setFixedSize(size);
+}
+
+QFont FontWithFallback(const QString& family, qreal pointSize, QFont::StyleHint fallback)
+{
+    QFont font(family);
+    font.setStyleHint(fallback);
+    font.setPointSizeF(pointSize);
+    return font;
+}
+
+} // namespace zelvane

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QFont>
+#include <QString>
+
+class QGroupBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QWidget;
+
+namespace zelvane {
+
+// The pieces both managers are built from, placed at fixed positions.
+[[nodiscard]] QGroupBox* MakeFrame(QWidget* form, const QString& caption);
+[[nodiscard]] QListWidget* MakeList(QWidget* form, const char* name);
+[[nodiscard]] QLineEdit* MakeTextBox(QWidget* form, const char* name, const QRect& geometry);
+[[nodiscard]] QPushButton* MakeButton(QWidget* form, const char* name, const QString& caption, int left);
+
+// The row of the selected list entry, or -1. Only a selection counts: the
+// current item a list takes on focus is not a choice of the user's.
+[[nodiscard]] int SelectedRow(const QListWidget* list);
+
+// A tool window of a fixed client size, without owner or taskbar entry.
+void SetUpToolWindow(QWidget* form, const char* name, const QString& title, const QSize& size);
+
+// The family chain of a font the window asks for, with its fallbacks.
+[[nodiscard]] QFont FontWithFallback(const QString& family, qreal pointSize, QFont::StyleHint fallback);
+
+} // namespace zelvane

@@ -1,0 +1,156 @@
+#include "dialogs/extra_lines_manager.h"
+
+#include "dialogs/dialog_parts.h"
+#include "document/table_document.h"
+#include "editor/eight_bit_text.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+namespace zelvane {
+
+namespace {
+namespace Texts {
+const auto Title = QStringLiteral("Gestione Linee Extra");
+const auto Frame = QStringLiteral("Lista Linee Extra");
+const auto Update = QStringLiteral("A&ggiorna");
+const auto Add = QStringLiteral("&Aggiungi");
+const auto Delete = QStringLiteral("&Cancella");
+const auto Close = QStringLiteral("&Chiudi");
+const auto ErrorTitle = QStringLiteral("Errore");
+const auto Full = QStringLiteral("La tabella può contenere al massimo %1 linee extra.\r\nCancellane una prima di aggiungerne un'altra.");
+} // namespace Texts
+} // namespace
+
+ExtraLinesManager::ExtraLinesManager(TableDocument& document, QWidget* parent)
+    : QWidget(parent)
+    , m_document(document)
+{
+    SetUpToolWindow(this, "frmExtra", Texts::Title, QSize(296, 175));
+    (void)MakeFrame(this, Texts::Frame);
+    m_list = MakeList(this, "lstExtra");
+    m_line = MakeTextBox(this, "txtLine", QRect(16, 112, 265, 19));
+    m_update = MakeButton(this, "cmdUpdate", Texts::Update, 8);
+    m_add = MakeButton(this, "cmdAdd", Texts::Add, 80);
+    m_delete = MakeButton(this, "cmdDel", Texts::Delete, 152);
+    QPushButton* close = MakeButton(this, "cmdOk", Texts::Close, 224);
+
+    setTabOrder(m_list, m_line);
+    setTabOrder(m_line, m_update);
+    setTabOrder(m_update, m_add);
+    setTabOrder(m_add, m_delete);
+    setTabOrder(m_delete, close);
+    m_list->setFocus();
+
+    connect(m_list, &QListWidget::itemSelectionChanged, this, &ExtraLinesManager::lstExtra_Click);
+    connect(m_line, &QLineEdit::textChanged, this, &ExtraLinesManager::txtLine_Change);
+    connect(m_add, &QPushButton::clicked, this, &ExtraLinesManager::cmdAdd_Click);
+    connect(m_update, &QPushButton::clicked, this, &ExtraLinesManager::cmdUpdate_Click);
+    connect(m_delete, &QPushButton::clicked, this, &ExtraLinesManager::cmdDel_Click);
+    connect(close, &QPushButton::clicked, this, &ExtraLinesManager::cmdOk_Click);
+
+    Refill();
+}
+
+void ExtraLinesManager::Refill()
+{
+    {
+        const QSignalBlocker blocker(m_list);
+        m_list->clear();
+        for (const ExtraLine& line : m_document.ExtraLines) {
+            if (!line.empty())
+                m_list->addItem(ToDisplay(line));
+        }
+    }
+    m_line->clear();
+    m_add->setEnabled(false);
+    RefreshButtons();
+}
+
+void ExtraLinesManager::RefreshButtons()
+{
+    const bool any = m_list->count() > 0;
+    m_update->setEnabled(any);
+    m_delete->setEnabled(any);
+}
+
+void ExtraLinesManager::lstExtra_Click()
+{
+    const int row = SelectedRow(m_list);
+    if (row >= 0)
+        m_line->setText(m_list->item(row)->text());
+}
+
+void ExtraLinesManager::txtLine_Change(const QString& text)
+{
+    m_add->setEnabled(!text.isEmpty());
+}
+
+void ExtraLinesManager::SetModified()
+{
+    m_document.Modified = true;
+    emit documentModified();
+}
+
+void ExtraLinesManager::cmdAdd_Click()
+{
+    // The table has 31 slots: a 32nd line would be dropped on "&Chiudi".
+    if (static_cast<std::size_t>(m_list->count()) >= SlotCount) {
+        QMessageBox box(QMessageBox::Warning, Texts::ErrorTitle, Texts::Full.arg(SlotCount), QMessageBox::Ok, this);
+        box.exec();
+        return;
+    }
+    if (!m_line->text().isEmpty()) {
+        const QSignalBlocker blocker(m_list);
+        m_list->addItem(m_line->text());
+        SetModified();
+    }
+    RefreshButtons();
+}
+
+void ExtraLinesManager::cmdUpdate_Click()
+{
+    const int row = SelectedRow(m_list);
+    if (row < 0)
+        return;
+    m_list->item(row)->setText(m_line->text());
+    SetModified();
+}
+
+void ExtraLinesManager::cmdDel_Click()
+{
+    const int row = SelectedRow(m_list);
+    if (row < 0)
+        return;
+    {
+        // The last line takes the place of the deleted one.
+        const QSignalBlocker blocker(m_list);
+        const int last = m_list->count() - 1;
+        if (row != last)
+            m_list->item(row)->setText(m_list->item(last)->text());
+        delete m_list->takeItem(last);
+        if (row == last)
+            m_list->clearSelection();
+    }
+    m_line->clear();
+    SetModified();
+    if (m_list->count() == 0)
+        RefreshButtons();
+}
+
+void ExtraLinesManager::cmdOk_Click()
+{
+    for (std::size_t slot = 0; slot < SlotCount; ++slot) {
+        const QListWidgetItem* item = slot < static_cast<std::size_t>(m_list->count())
+                                          ? m_list->item(static_cast<int>(slot))
+                                          : nullptr;
+        m_document.ExtraLines[slot] = item ? FromDisplay(item->text()).value_or(std::string()) : std::string();
+    }
+    close();
+}
+
+} // namespace zelvane

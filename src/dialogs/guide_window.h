@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QWidget>
+
+namespace zelvane {
+
+// The user guide in a locked text box: it can be scrolled, selected and
+// copied, not changed.
+class GuideWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit GuideWindow(QWidget* parent = nullptr);
+
+    [[nodiscard]] static QString GuideText();
+};
+
+} // namespace zelvane

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QValidator>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zelvane {
+
+// A table's bytes as the window shows them: one character per byte, through
+// the editor's 8-bit character set.
+[[nodiscard]] QString ToDisplay(std::string_view bytes);
+
+// The bytes a shown text stands for, or nothing when a character lies
+// outside the 8-bit set.
+[[nodiscard]] std::optional<std::string> FromDisplay(const QString& text);
+
+// A path as the file system takes it, and back.
+[[nodiscard]] std::string PathBytes(const QString& path);
+[[nodiscard]] QString PathText(const std::string& path);
+
+// Lets a text box hold only characters of the 8-bit set, and no line
+// breaks, so whatever is typed can be written to a table and read back.
+class EightBitValidator : public QValidator {
+    Q_OBJECT
+
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& position) const override;
+};
+
+} // namespace zelvane

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QTableView>
+
+#include <cstdint>
+
+namespace zelvane {
+
+// The code grid. It has no editor of its own: typed characters, Backspace
+// and the other control keys are reported, and only the navigation keys
+// are left to the view.
+class TableGrid : public QTableView {
+    Q_OBJECT
+
+public:
+    explicit TableGrid(QWidget* parent = nullptr);
+
+signals:
+    // A printable key, as its byte of the 8-bit set (32 or more).
+    void characterTyped(std::uint8_t byte);
+    void backspacePressed();
+    // Any other key the grid took, so the status text can follow.
+    void keyHandled();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+} // namespace zelvane

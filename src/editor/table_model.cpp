@@ -1,0 +1,99 @@
+#include "editor/table_model.h"
+
+#include "document/table_document.h"
+#include "editor/eight_bit_text.h"
+
+#include <QColor>
+
+namespace zelvane {
+
+namespace {
+constexpr int Side = 16;
+const QColor MarkedColour(255, 255, 0);
+const QColor PlainColour(255, 255, 255);
+}
+
+TableModel::TableModel(TableDocument& document, QObject* parent)
+    : QAbstractTableModel(parent)
+    , m_document(document)
+{
+}
+
+int TableModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : Side;
+}
+
+int TableModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : Side;
+}
+
+std::uint8_t TableModel::CodeAt(const QModelIndex& index)
+{
+    return static_cast<std::uint8_t>(index.row() * Side + index.column());
+}
+
+QModelIndex TableModel::IndexOf(std::uint8_t code) const
+{
+    return index(code / Side, code % Side);
+}
+
+QVariant TableModel::data(const QModelIndex& index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+        return {};
+    const TableEntry& entry = m_document.Entries[CodeAt(index)];
+    switch (role) {
+    case Qt::DisplayRole:
+        return ToDisplay(entry.Value);
+    case Qt::BackgroundRole:
+        return entry.Marked ? MarkedColour : PlainColour;
+    case Qt::TextAlignmentRole:
+        return int(Qt::AlignCenter);
+    default:
+        return {};
+    }
+}
+
+QVariant TableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (section < 0 || section >= Side)
+        return {};
+    if (role == Qt::TextAlignmentRole)
+        return int(Qt::AlignCenter);
+    if (role != Qt::DisplayRole)
+        return {};
+    const QString digit = QString::number(section, 16).toUpper();
+    // The grid is laid out with padded column labels; the first clear
+    // writes the bare digits.
+    if (orientation == Qt::Horizontal && m_headerLabels == HeaderLabels::Padded)
+        return QStringLiteral("  %1  ").arg(digit);
+    return digit;
+}
+
+void TableModel::EntryChanged(std::uint8_t code)
+{
+    const QModelIndex changed = IndexOf(code);
+    emit dataChanged(changed, changed);
+}
+
+void TableModel::EntriesChanged(std::uint8_t first, std::uint8_t last)
+{
+    const int firstRow = first / Side;
+    const int lastRow = last / Side;
+    // A run that crosses a row end touches whole rows in between.
+    const int leftColumn = firstRow == lastRow ? first % Side : 0;
+    const int rightColumn = firstRow == lastRow ? last % Side : Side - 1;
+    emit dataChanged(index(firstRow, leftColumn), index(lastRow, rightColumn));
+}
+
+void TableModel::TableReplaced()
+{
+    beginResetModel();
+    m_headerLabels = HeaderLabels::Bare;
+    endResetModel();
+    emit headerDataChanged(Qt::Horizontal, 0, Side - 1);
+}
+
+} // namespace zelvane

@@ -1,0 +1,22 @@
+#include "editor/main_window.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char* argv[])
+{
+    // Without a display Qt would abort; say so in one line instead.
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if ((!platform || !*platform) && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
+        std::fputs("zelvane: nessun display disponibile (DISPLAY non impostato): impossibile aprire la finestra.\n",
+                   stderr);
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Zelvane"));
+    zelvane::MainWindow window;
+    window.show();
+    return app.exec();
+}
