@@ -207,8 +207,9 @@ void MainWindow::BuildToolbar()
         action->setToolTip(tooltip);
         const int buttonIndex = index;
         connect(action, &QAction::triggered, this, [this, buttonIndex] { Toolbar1_ButtonClick(buttonIndex); });
+        QMenu* menu = nullptr;
         if (button.items.size() > 0) {
-            auto* menu = new QMenu(this);
+            menu = new QMenu(this);
             int item = 0;
             for (const char* caption : button.items) {
                 const int itemIndex = ++item;
@@ -216,12 +217,13 @@ void MainWindow::BuildToolbar()
                 connect(entry, &QAction::triggered, this,
                         [this, buttonIndex, itemIndex] { Toolbar1_ButtonMenuClick(buttonIndex, itemIndex); });
             }
-            action->setMenu(menu);
         }
         m_toolbar->addAction(action);
         if (auto* toolButton = qobject_cast<QToolButton*>(m_toolbar->widgetForAction(action))) {
             toolButton->setFocusPolicy(Qt::NoFocus);
-            if (action->menu()) {
+            // The face triggers the action; the arrow beside it opens the list.
+            if (menu) {
+                toolButton->setMenu(menu);
                 toolButton->setPopupMode(QToolButton::MenuButtonPopup);
                 toolButton->setFixedSize(36, 22);
             } else {
@@ -475,9 +477,13 @@ void MainWindow::AfterTableReplaced()
 // ---- Auxiliary windows ----
 
 namespace {
+// One window of a kind: an open one comes to the front as it is; a closed
+// one (perhaps still waiting to be deleted) is made anew.
 template<typename Window, typename... Args>
 void ShowSingle(QPointer<Window>& window, Args&&... args)
 {
+    if (window && !window->isVisible())
+        delete window;
     if (!window) {
         window = new Window(std::forward<Args>(args)...);
         window->setAttribute(Qt::WA_DeleteOnClose);

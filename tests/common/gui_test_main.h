@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QApplication>
+#include <QTest>
+
+// Qt's own dialogs only: a platform dialog cannot be answered by a test.
+#define ZELVANE_GUI_TEST_MAIN(TestClass)                                   \
+    int main(int argc, char* argv[])                                       \
+    {                                                                      \
+        QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);           \
+        QApplication app(argc, argv);                                      \
+        TestClass test;                                                    \
+        return QTest::qExec(&test, argc, argv);                            \
+    }
