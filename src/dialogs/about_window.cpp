@@ -54,6 +54,10 @@ AboutWindow::AboutWindow(QWidget* parent)
     setWindowTitle(Texts::Title);
     setFixedSize(380, 200);
     setModal(false);
+    // The texts are laid out for a small dialog font.
+    QFont dialogFont = font();
+    dialogFont.setPointSizeF(8.25);
+    setFont(dialogFont);
 
     auto* picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("picIcon"));

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
 
@@ -29,6 +30,27 @@ const auto BadAddress =
 const auto Full = QStringLiteral("Ci sono già %1 bookmark, il massimo consentito.\r\nEliminane uno prima di aggiungerne un altro.");
 const auto EmptyTitle = QStringLiteral("Il titolo del bookmark non può essere vuoto.");
 } // namespace Texts
+
+// Draws "(" at its left edge and "h)" at its right, just outside the
+// address box that lies over its middle, whatever font stands in for the
+// one asked for; its text stays the blank-padded original.
+class AddressFrameLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        const QString label = text();
+        const qsizetype blanks = label.indexOf(u' ');
+        const qsizetype tail = label.lastIndexOf(u' ') + 1;
+        QPainter painter(this);
+        painter.setFont(font());
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter, label.left(blanks));
+        painter.drawText(rect(), Qt::AlignRight | Qt::AlignVCenter, label.mid(tail));
+    }
+};
 } // namespace
 
 BookmarkManager::BookmarkManager(TableDocument& document, QWidget* parent)
@@ -39,15 +61,11 @@ BookmarkManager::BookmarkManager(TableDocument& document, QWidget* parent)
     (void)MakeFrame(this, Texts::Frame);
     m_list = MakeList(this, "lstBook");
 
-    auto* frameLabel = new QLabel(Texts::AddressFrame, this);
+    auto* frameLabel = new AddressFrameLabel(Texts::AddressFrame, this);
     frameLabel->setObjectName(QStringLiteral("Label1"));
     frameLabel->setGeometry(16, 112, 137, 17);
     QFont labelFont = FontWithFallback(QStringLiteral("MS Sans Serif"), 9.75, QFont::SansSerif);
     labelFont.setBold(true);
-    // The blanks are stretched so that "(" and "h)" stand just outside the
-    // address box whatever font stands in for the one asked for.
-    const int natural = QFontMetrics(labelFont).horizontalAdvance(Texts::AddressFrame);
-    labelFont.setWordSpacing(qreal(frameLabel->width() - natural) / 29.0);
     frameLabel->setFont(labelFont);
 
     m_address = MakeTextBox(this, "txtAddr", QRect(24, 112, 113, 19));

@@ -3,6 +3,7 @@
 #include "dialogs/dialog_parts.h"
 
 #include <QPlainTextEdit>
+#include <QTextDocument>
 
 namespace zelvane {
 
@@ -108,6 +109,7 @@ GuideWindow::GuideWindow(QWidget* parent)
     text->setReadOnly(true);
     text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     text->setTabStopDistance(QFontMetricsF(text->font()).horizontalAdvance(QLatin1Char(' ')) * 8);
+    text->document()->setDocumentMargin(2);
     text->setPlainText(GuideText());
 }
 
