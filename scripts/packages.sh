@@ -24,9 +24,9 @@ ensure_packages() {
     fi
     echo "Installo: ${missing[*]}"
     "${runner[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-    "${runner[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    "${runner[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
 }
 
 # What building and testing need; Qt's CMake files find everything else
 # through qt6-base-dev's own dependencies.
-BUILD_PACKAGES=(g++ make cmake qt6-base-dev)
+BUILD_PACKAGES=(g++ make cmake qt6-base-dev libx11-dev)

@@ -3,6 +3,8 @@
 #include "document/table_document.h"
 
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -53,40 +55,116 @@ mode_t CurrentUmask()
     return mask;
 }
 
-// Writes `bytes` to a fresh temporary file beside `target` and renames it
-// over `target`. Returns 0 or the errno of the first failure; on failure
-// the temporary file is gone and `target` is untouched.
+struct Permissions {
+    mode_t mode;
+    const struct stat* owner; // the old file's owner to keep, if any
+};
+
+// Writes, sets the permissions and flushes to disk; 0 or the errno.
+int FillAndFlush(int fd, std::string_view bytes, const Permissions& permissions)
+{
+    if (const int error = WriteAll(fd, bytes))
+        return error;
+    // Keeping a foreign owner needs privileges; without them the file
+    // simply becomes the user's, which is no failure.
+    if (permissions.owner)
+        (void)!::fchown(fd, permissions.owner->st_uid, permissions.owner->st_gid);
+    if (::fchmod(fd, permissions.mode) != 0)
+        return errno;
+    if (::fsync(fd) != 0)
+        return errno;
+    return 0;
+}
+
+// First choice: a file without a name (O_TMPFILE), linked into the folder
+// only once it is complete, so a process killed while writing leaves
+// nothing behind. Returns 0, the errno of a failed write, or -1 when the
+// file system cannot do it and the caller should fall back.
+int WriteUnnamed(const std::filesystem::path& folder, const std::string& base, std::string_view bytes,
+                 const Permissions& permissions, std::string& temporary)
+{
+    const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return -1;
+    int error = FillAndFlush(fd, bytes, permissions);
+    if (!error) {
+        const std::string self = "/proc/self/fd/" + std::to_string(fd);
+        error = -1;
+        for (int attempt = 0; attempt < 100 && error == -1; ++attempt) {
+            temporary = (folder / (base + std::to_string(::getpid()) + "-" + std::to_string(attempt))).string();
+            if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temporary.c_str(), AT_SYMLINK_FOLLOW) == 0)
+                error = 0;
+            else if (errno != EEXIST)
+                break;
+        }
+        if (error)
+            temporary.clear();
+    }
+    if (::close(fd) != 0 && !error)
+        error = errno;
+    return error;
+}
+
+// The fallback: a named temporary file from the start.
+int WriteNamed(const std::filesystem::path& folder, const std::string& base, std::string_view bytes,
+               const Permissions& permissions, std::string& temporary)
+{
+    temporary = (folder / (base + std::to_string(::getpid()) + "-XXXXXX")).string();
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) {
+        temporary.clear();
+        return errno;
+    }
+    int error = FillAndFlush(fd, bytes, permissions);
+    if (::close(fd) != 0 && !error)
+        error = errno;
+    return error;
+}
+
+// A save killed between naming its temporary file and the rename leaves
+// that file behind. Temporary names carry the writer's process id, so one
+// whose writer no longer runs is known to be stale and is removed.
+void RemoveStaleTemporaries(const std::filesystem::path& folder, const std::string& base)
+{
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.compare(0, base.size(), base) != 0)
+            continue;
+        const std::size_t dash = name.find('-', base.size());
+        if (dash == std::string::npos || dash == base.size()
+            || name.find_first_not_of("0123456789", base.size()) != dash)
+            continue;
+        const long pid = std::strtol(name.c_str() + base.size(), nullptr, 10);
+        if (pid > 0 && pid != ::getpid() && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+            ::unlink(it->path().c_str());
+    }
+}
+
+// Writes `bytes` to a temporary file beside `target`, flushed to disk, and
+// renames it over `target`. Returns 0 or the errno of the first failure;
+// on failure the temporary file is gone and `target` is untouched.
 int ReplaceFile(const std::filesystem::path& target, std::string_view bytes)
 {
     struct stat existing {};
     const bool exists = ::stat(target.c_str(), &existing) == 0;
     if (exists && S_ISDIR(existing.st_mode))
         return EISDIR;
+    const Permissions permissions{exists ? mode_t(existing.st_mode & 07777) : mode_t(0666 & ~CurrentUmask()),
+                                  exists ? &existing : nullptr};
 
     const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
-    std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-
-    int error = WriteAll(fd, bytes);
-    if (!error) {
-        const mode_t mode = exists ? (existing.st_mode & 07777) : (0666 & ~CurrentUmask());
-        // Keeping a foreign owner needs privileges; without them the file
-        // simply becomes the user's, which is no failure.
-        if (exists)
-            (void)!::fchown(fd, existing.st_uid, existing.st_gid);
-        if (::fchmod(fd, mode) != 0)
-            error = errno;
-    }
-    if (!error && ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && !error)
-        error = errno;
+    const std::string base = "." + target.filename().string() + ".salva-";
+    RemoveStaleTemporaries(folder, base);
+    std::string temporary;
+    int error = WriteUnnamed(folder, base, bytes, permissions, temporary);
+    if (error == -1)
+        error = WriteNamed(folder, base, bytes, permissions, temporary);
     if (!error && ::rename(temporary.c_str(), target.c_str()) != 0)
         error = errno;
     if (error) {
-        ::unlink(temporary.c_str());
+        if (!temporary.empty())
+            ::unlink(temporary.c_str());
         return error;
     }
     // Make the rename itself durable; a failure here loses nothing.

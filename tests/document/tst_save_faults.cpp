@@ -1,0 +1,168 @@
+#include "common/test_files.h"
+#include "document/table_document.h"
+#include "document/table_writer.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <random>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace zelvane;
+
+namespace {
+
+// A table of some megabytes, so that a save takes a while.
+TableDocument LargeTable(char fill)
+{
+    TableDocument doc;
+    for (std::size_t code = 0; code < CodeCount; ++code)
+        doc.Entries[code].Value = std::string(16 * 1024, static_cast<char>(fill + code % 7));
+    doc.ExtraLines[0] = std::string(1000, '#');
+    doc.Bookmarks[0] = {0x100, std::string(1000, fill)};
+    return doc;
+}
+
+std::string Bytes(const TableDocument& doc)
+{
+    std::string bytes;
+    if (!FormatTable(doc, bytes))
+        qFatal("cannot format");
+    return bytes;
+}
+
+// Runs `work` in a child process and returns its exit status, or -1 when
+// it did not exit normally.
+template<typename Work>
+int InChild(Work&& work)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        ::_exit(work());
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace
+
+class SaveFaultsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void out_of_room_keeps_old_file();
+    void killed_while_saving_leaves_old_or_new();
+    void missing_folder_and_folder_target_fail_cleanly();
+    void stale_temporaries_of_dead_writers_are_removed();
+};
+
+void SaveFaultsTest::out_of_room_keeps_old_file()
+{
+    QTemporaryDir dir;
+    const std::filesystem::path target = dir.filePath("t.tbl").toStdString();
+    const std::string old = "41=old\r\n";
+    test::WriteBytes(target, old);
+
+    const int status = InChild([&] {
+        // Files may grow to 64 KB only; the write beyond fails with EFBIG
+        // instead of killing the process.
+        const rlimit limit{64 * 1024, 64 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::signal(SIGXFSZ, SIG_IGN);
+        TableDocument doc = LargeTable('a');
+        const FileResult result = SaveTable(doc, target);
+        if (result)
+            return 1;
+        if (doc.FileName != UntitledName)
+            return 2;
+        return result.message.find("dimensione") != std::string::npos ? 0 : 3;
+    });
+    QCOMPARE(status, 0);
+    QCOMPARE(test::ReadBytes(target), old);
+    QCOMPARE(test::FolderListing(dir.path().toStdString()), std::vector<std::string>{"t.tbl"});
+}
+
+void SaveFaultsTest::killed_while_saving_leaves_old_or_new()
+{
+    QTemporaryDir dir;
+    const std::filesystem::path target = dir.filePath("t.tbl").toStdString();
+    const TableDocument oldTable = LargeTable('a');
+    const TableDocument newTable = LargeTable('n');
+    const std::string oldBytes = Bytes(oldTable);
+    const std::string newBytes = Bytes(newTable);
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> delay(0, 40000);
+
+    int sawNew = 0;
+    for (int round = 0; round < 30; ++round) {
+        TableDocument restore = oldTable;
+        QVERIFY(SaveTable(restore, target));
+
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            TableDocument doc = newTable;
+            for (;;)
+                (void)SaveTable(doc, target);
+        }
+        ::usleep(static_cast<useconds_t>(delay(random)));
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+
+        const std::string now = test::ReadBytes(target);
+        QVERIFY2(now == oldBytes || now == newBytes, qPrintable(QString("round %1: a mix").arg(round)));
+        sawNew += now == newBytes;
+        // Only a kill between naming the finished file and the rename can
+        // leave one behind, and then it is complete.
+        for (const std::string& name : test::FolderListing(dir.path().toStdString())) {
+            if (name != "t.tbl")
+                QCOMPARE(test::ReadBytes(dir.filePath(QString::fromStdString(name)).toStdString()), newBytes);
+        }
+    }
+    QVERIFY(sawNew > 0);
+
+    // The next save clears whatever a killed writer left.
+    TableDocument doc = oldTable;
+    QVERIFY(SaveTable(doc, target));
+    QCOMPARE(test::FolderListing(dir.path().toStdString()), std::vector<std::string>{"t.tbl"});
+}
+
+void SaveFaultsTest::missing_folder_and_folder_target_fail_cleanly()
+{
+    QTemporaryDir dir;
+    std::filesystem::create_directory(dir.filePath("sub").toStdString());
+    TableDocument doc = LargeTable('x');
+    doc.FileName = "/before.tbl";
+    const FileResult missing = SaveTable(doc, dir.filePath("nowhere/t.tbl").toStdString());
+    QVERIFY(!missing);
+    QVERIFY(missing.message.find("non esiste") != std::string::npos);
+    const FileResult folder = SaveTable(doc, dir.filePath("sub").toStdString());
+    QVERIFY(!folder);
+    QVERIFY(folder.message.find("cartella") != std::string::npos);
+    QCOMPARE(doc.FileName, std::string("/before.tbl"));
+    QCOMPARE(test::FolderListing(dir.path().toStdString()), std::vector<std::string>{"sub"});
+    QVERIFY(std::filesystem::is_empty(dir.filePath("sub").toStdString()));
+}
+
+void SaveFaultsTest::stale_temporaries_of_dead_writers_are_removed()
+{
+    QTemporaryDir dir;
+    const pid_t dead = ::fork();
+    if (dead == 0)
+        ::_exit(0);
+    ::waitpid(dead, nullptr, 0);
+    const std::string stale = ".t.tbl.salva-" + std::to_string(dead) + "-0";
+    const std::string live = ".t.tbl.salva-" + std::to_string(::getppid()) + "-0";
+    const std::string unrelated = ".t.tbl.salva-notes";
+    for (const std::string& name : {stale, live, unrelated})
+        test::WriteBytes(dir.filePath(QString::fromStdString(name)).toStdString(), "x");
+
+    TableDocument doc;
+    QVERIFY(SaveTable(doc, dir.filePath("t.tbl").toStdString()));
+    QCOMPARE(test::FolderListing(dir.path().toStdString()), (std::vector<std::string>{live, unrelated, "t.tbl"}));
+}
+
+QTEST_APPLESS_MAIN(SaveFaultsTest)
+#include "tst_save_faults.moc"
