@@ -20,3 +20,8 @@ target_compile_options(zelvane_gui PRIVATE -Wall -Wextra)
 
 add_executable(zelvane main.cpp)
 target_link_libraries(zelvane PRIVATE zelvane_gui)
+
+include(GNUInstallDirs)
+install(TARGETS zelvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/data/zelvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/data/zelvane.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)

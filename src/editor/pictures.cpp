@@ -227,7 +227,7 @@ QIcon WindowIcon()
         // A pencil across its corner.
         p.save();
         p.translate(10.5 * u, 10 * u);
-        p.rotate(-45);
+        p.rotate(45);
         p.setPen(QPen(QColor(80, 50, 0), u * 0.6));
         p.setBrush(QColor(250, 200, 40));
         p.drawRect(QRectF(-1.3 * u, -6 * u, 2.6 * u, 8 * u));
