@@ -39,6 +39,10 @@ public:
     [[nodiscard]] InputMode inputMode() const { return m_inputMode; }
     [[nodiscard]] std::uint8_t currentCode() const;
 
+    // Reads the table file at `path` into the window; on failure tells the
+    // user why and changes nothing. True when the table was read.
+    bool OpenTable(const QString& path);
+
     void SetInputMode(InputMode mode);
     // A printable key typed into the current cell (its 8-bit code).
     void ApplyTypedKey(int keyCode);

@@ -180,9 +180,7 @@ QPixmap Paint(int size, ToolbarPicture picture)
 
 QIcon ToolbarIcon(ToolbarPicture picture)
 {
-    QIcon icon(Paint(16, picture));
-    icon.addPixmap(Paint(32, picture));
-    return icon;
+    return QIcon(Paint(16, picture));
 }
 
 QIcon MenuIcon(MenuPicture picture)
