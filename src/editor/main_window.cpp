@@ -623,19 +623,16 @@ void MainWindow::UnmarkSpecial()
 
 void MainWindow::FillCharRange(std::uint8_t first, std::uint8_t last)
 {
-    const std::vector<std::string> values = CharRangeSequence(first, last);
-    const std::uint8_t start = currentCode();
-    const std::uint8_t next = FillEntries(m_document, start, values);
-    const std::size_t written = std::min<std::size_t>(values.size(), CodeCount - start);
-    if (written > 0)
-        m_model->EntriesChanged(start, static_cast<std::uint8_t>(start + written - 1));
-    MoveToCode(next);
-    RefreshModified();
+    Fill(CharRangeSequence(first, last));
 }
 
 void MainWindow::FillFromList(std::span<const std::string_view> list, InputMode script, LetterCase letterCase)
 {
-    const std::vector<std::string> values = ListSequence(list, script, letterCase);
+    Fill(ListSequence(list, script, letterCase));
+}
+
+void MainWindow::Fill(const std::vector<std::string>& values)
+{
     const std::uint8_t start = currentCode();
     const std::uint8_t next = FillEntries(m_document, start, values);
     const std::size_t written = std::min<std::size_t>(values.size(), CodeCount - start);

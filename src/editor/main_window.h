@@ -9,7 +9,9 @@
 
 #include <array>
 #include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 class QAction;
 class QActionGroup;
@@ -98,6 +100,8 @@ private:
     void ShowFileError(const QString& action, const QString& path, const std::string& reason);
     void AfterTableReplaced();
     void MoveToCode(std::uint8_t code);
+    // Writes the values from the current cell on, one grid update in all.
+    void Fill(const std::vector<std::string>& values);
     [[nodiscard]] QString ChooseFile(bool forSaving);
 
     void RefreshCaption();

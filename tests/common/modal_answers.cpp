@@ -87,6 +87,15 @@ void TypeCharacters(QWidget* widget, const QString& text)
     }
 }
 
+QWidget* VisibleWindow(const char* name)
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == QLatin1String(name) && widget->isVisible())
+            return widget;
+    }
+    return nullptr;
+}
+
 QWidget* NextTabStop(QWidget* widget)
 {
     QWidget* next = widget->nextInFocusChain();

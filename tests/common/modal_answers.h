@@ -42,6 +42,9 @@ void AnswerFileDialog(const QString& path, SeenDialog* seen = nullptr, std::func
 // would, also characters that Qt Test's key clicks cannot send.
 void TypeCharacters(QWidget* widget, const QString& text);
 
+// The visible top-level window named `name`, or nullptr.
+[[nodiscard]] QWidget* VisibleWindow(const char* name);
+
 // The widget that Tab moves to from `widget`.
 [[nodiscard]] QWidget* NextTabStop(QWidget* widget);
 

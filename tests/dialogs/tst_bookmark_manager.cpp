@@ -17,15 +17,6 @@ namespace {
 const QString BadAddress =
     QStringLiteral("Si è verificato un errore. Probabilmente l'indirizzo non è\r\nespresso in un formato corretto.");
 
-QWidget* TopLevel(const char* name)
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->objectName() == QLatin1String(name) && widget->isVisible())
-            return widget;
-    }
-    return nullptr;
-}
-
 } // namespace
 
 class BookmarkManagerTest : public QObject {
@@ -83,13 +74,13 @@ void BookmarkManagerTest::cleanup()
     m_window->document().Modified = false;
     m_window->close();
     delete m_window;
-    QTRY_VERIFY(!TopLevel("frmBook"));
+    QTRY_VERIFY(!test::VisibleWindow("frmBook"));
 }
 
 void BookmarkManagerTest::Open()
 {
     m_window->findChild<QAction*>(QStringLiteral("mnuBook"))->trigger();
-    m_form = TopLevel("frmBook");
+    m_form = test::VisibleWindow("frmBook");
     QVERIFY(m_form);
     m_list = m_form->findChild<QListWidget*>(QStringLiteral("lstBook"));
     m_address = m_form->findChild<QLineEdit*>(QStringLiteral("txtAddr"));

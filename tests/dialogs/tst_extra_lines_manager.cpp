@@ -11,19 +11,6 @@
 
 using namespace zelvane;
 
-namespace {
-
-QWidget* TopLevel(const char* name)
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->objectName() == QLatin1String(name) && widget->isVisible())
-            return widget;
-    }
-    return nullptr;
-}
-
-} // namespace
-
 class ExtraLinesManagerTest : public QObject {
     Q_OBJECT
 
@@ -84,13 +71,13 @@ void ExtraLinesManagerTest::cleanup()
     m_window->document().Modified = false;
     m_window->close();
     delete m_window;
-    QTRY_VERIFY(!TopLevel("frmExtra"));
+    QTRY_VERIFY(!test::VisibleWindow("frmExtra"));
 }
 
 void ExtraLinesManagerTest::Open()
 {
     m_window->findChild<QAction*>(QStringLiteral("mnuExtra"))->trigger();
-    m_form = TopLevel("frmExtra");
+    m_form = test::VisibleWindow("frmExtra");
     QVERIFY(m_form);
     m_list = m_form->findChild<QListWidget*>(QStringLiteral("lstExtra"));
     m_line = m_form->findChild<QLineEdit*>(QStringLiteral("txtLine"));
@@ -130,7 +117,7 @@ void ExtraLinesManagerTest::close_button_writes_back_close_box_drops()
     QCOMPARE(Entries(), (QStringList{"A", "B"}));
     Add("C");
     Button("cmdOk")->click();
-    QVERIFY(!TopLevel("frmExtra"));
+    QVERIFY(!test::VisibleWindow("frmExtra"));
     QCOMPARE(UsedSlots(), (std::vector<std::string>{"A", "B", "C"}));
 }
 

@@ -44,14 +44,6 @@ QString CellText(MainWindow& w, int code)
     return model->data(model->index(code / 16, code % 16)).toString();
 }
 
-QWidget* TopLevel(const char* name)
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->objectName() == QLatin1String(name))
-            return widget;
-    }
-    return nullptr;
-}
 
 void TypeInto(MainWindow& w, int code, const QString& text)
 {
@@ -421,7 +413,7 @@ void MainWindowTest::close_goes_through_prompt()
     QVERIFY(m_window->isVisible());
 
     m_window->mnuAbout_Click();
-    QPointer<QWidget> watch = TopLevel("frmZelvaneAbout");
+    QPointer<QWidget> watch = test::VisibleWindow("frmZelvaneAbout");
     QVERIFY(watch && watch->isVisible());
     AnswerBox(QMessageBox::No);
     QVERIFY(m_window->close());
