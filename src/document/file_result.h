@@ -5,8 +5,9 @@
 namespace zelvane {
 
 // Outcome of a read or a write. True exactly on success; otherwise
-// `message` tells why in Italian, and `line` names the failing line of a
-// read (0 when the failure is not tied to a line).
+// `message` tells why in Italian (UTF-8; bytes quoted from a file appear
+// as \xHH), and `line` names the failing line of a read (0 when the
+// failure is not tied to a line).
 struct FileResult {
     bool ok = true;
     std::string message;

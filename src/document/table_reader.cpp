@@ -98,9 +98,23 @@ void ForEachLine(std::string_view bytes, Handler&& handle)
     }
 }
 
+// The file's bytes as they may stand in a message: printable ASCII as it
+// is, any other byte as \xHH, so the message stays plain text.
 std::string Quoted(std::string_view text)
 {
-    return "\"" + std::string(text) + "\"";
+    static constexpr char Hex[] = "0123456789ABCDEF";
+    std::string quoted = "\"";
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7F) {
+            quoted += c;
+        } else {
+            quoted += "\\x";
+            quoted += Hex[byte >> 4];
+            quoted += Hex[byte & 0x0F];
+        }
+    }
+    return quoted + "\"";
 }
 
 } // namespace

@@ -365,7 +365,7 @@ bool MainWindow::ConfirmDiscard()
 void MainWindow::ShowFileError(const QString& action, const QString& path, const std::string& reason)
 {
     QMessageBox box(QMessageBox::Warning, Texts::ErrorTitle,
-                    QStringLiteral("%1:\n%2\n\n%3.").arg(action, path, ToDisplay(reason)), QMessageBox::Ok, this);
+                    QStringLiteral("%1:\n%2\n\n%3.").arg(action, path, QString::fromStdString(reason)), QMessageBox::Ok, this);
     box.exec();
 }
 

@@ -55,6 +55,7 @@ private slots:
     void success_replaces_the_whole_table();
     void empty_file_gives_empty_table();
     void missing_file_and_folder_fail_without_change();
+    void failure_message_quotes_bytes_readably();
 };
 
 void TableReaderTest::line_kinds_data()
@@ -274,6 +275,15 @@ void TableReaderTest::missing_file_and_folder_fail_without_change()
         QCOMPARE(result.line, std::size_t{0});
         CompareDocuments(doc, Populated());
     }
+}
+
+void TableReaderTest::failure_message_quotes_bytes_readably()
+{
+    QTemporaryDir dir;
+    TableDocument doc;
+    const FileResult result = LoadTable(doc, Write(dir, "\xA4\x01=x\r\n"));
+    QVERIFY(!result);
+    QCOMPARE(result.message, std::string("riga 1: il codice \"\\xA4\\x01\" non è formato da due cifre esadecimali"));
 }
 
 QTEST_APPLESS_MAIN(TableReaderTest)

@@ -3,7 +3,9 @@
 #include "common/test_files.h"
 #include "editor/main_window.h"
 
+#include <QAbstractItemModelTester>
 #include <QAction>
+#include <QSignalSpy>
 #include <QLabel>
 #include <QMenu>
 #include <QTableView>
@@ -44,6 +46,7 @@ private slots:
     void drop_down_items_write_their_sequences_data();
     void drop_down_items_write_their_sequences();
     void fill_over_marked_cell_keeps_mark();
+    void fill_tells_the_grid_once();
     void mark_and_unmark_then_save();
     void mark_refused_with_message();
 
@@ -297,6 +300,26 @@ void CellEditingTest::fill_over_marked_cell_keeps_mark()
     QCOMPARE(Value(0x42), std::string("B"));
     QVERIFY(m_window->document().Entries[0x42].Marked);
     QCOMPARE(m_grid->model()->data(m_grid->model()->index(4, 2), Qt::BackgroundRole).value<QColor>(), QColor(255, 255, 0));
+}
+
+void CellEditingTest::fill_tells_the_grid_once()
+{
+    QAbstractItemModel* model = m_grid->model();
+    QAbstractItemModelTester tester(model);
+    QSignalSpy changes(model, &QAbstractItemModel::dataChanged);
+    Select(0x2A);
+    ClickButton(9); // 2A to 43, across a row end
+    QCOMPARE(changes.count(), 1);
+    const auto topLeft = changes.first().at(0).toModelIndex();
+    const auto bottomRight = changes.first().at(1).toModelIndex();
+    // The one range covers the cells written, 2A to 43, and no other row.
+    QVERIFY(topLeft.row() == 2 && topLeft.column() <= 10);
+    QVERIFY(bottomRight.row() == 4 && bottomRight.column() >= 3);
+
+    changes.clear();
+    QTest::keyClicks(m_grid, QStringLiteral("x"));
+    QCOMPARE(changes.count(), 1);
+    QCOMPARE(changes.first().at(0).toModelIndex(), model->index(4, 4));
 }
 
 void CellEditingTest::mark_and_unmark_then_save()

@@ -3,7 +3,9 @@
 #include "common/test_files.h"
 #include "editor/main_window.h"
 
+#include <QAbstractItemModelTester>
 #include <QAction>
+#include <QSignalSpy>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -213,7 +215,13 @@ void MainWindowTest::toolbar_has_fourteen_entries_by_index()
 void MainWindowTest::open_shows_table_and_titles_window()
 {
     test::WriteBytes(Path("a.tbl").toStdString(), "s: 20\r\n41=A\r\n/0F\r\n(1A2h)Menu\r\n");
+    QAbstractItemModelTester tester(Grid(*m_window)->model());
+    QSignalSpy resets(Grid(*m_window)->model(), &QAbstractItemModel::modelReset);
+    QSignalSpy cellChanges(Grid(*m_window)->model(), &QAbstractItemModel::dataChanged);
     OpenFile(Path("a.tbl"));
+    // The read reaches the grid as one reset, not cell by cell.
+    QCOMPARE(resets.count(), 1);
+    QCOMPARE(cellChanges.count(), 0);
     MainWindow& w = *m_window;
     QCOMPARE(w.windowTitle(), Path("a.tbl") + Suffix);
     QCOMPARE(CellText(w, 0x41), QStringLiteral("A"));
@@ -238,7 +246,9 @@ void MainWindowTest::failed_open_changes_nothing_and_says_why()
     QVERIFY(seen.shown);
     QCOMPARE(seen.title, QStringLiteral("Errore"));
     QCOMPARE(seen.icon, QMessageBox::Warning);
-    QVERIFY2(seen.text.contains(Path("bad.tbl")) && seen.text.contains(QStringLiteral("riga 3")), qPrintable(seen.text));
+    QVERIFY2(seen.text.contains(Path("bad.tbl")) && seen.text.contains(QStringLiteral("riga 3"))
+                 && seen.text.contains(QStringLiteral("\"4G\" non è formato")),
+             qPrintable(seen.text));
 
     MainWindow& w = *m_window;
     QCOMPARE(w.windowTitle(), Path("good.tbl") + Suffix);
