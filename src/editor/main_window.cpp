@@ -15,7 +15,6 @@
 #include "kana/kana_tables.h"
 #include "kana/romaji_conversion.h"
 
-#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -139,16 +138,15 @@ void MainWindow::BuildMenus()
     addItem(options, "mnuBook", QStringLiteral("G&estione Bookmarks..."), {}, &MainWindow::mnuBook_Click);
     addItem(options, "mnuExtra", QStringLiteral("&Gestione Linee Extra..."), {}, &MainWindow::mnuExtra_Click);
     QMenu* input = addMenu(options, "mnuInput", QStringLiteral("&Modalità Input..."));
-    auto* modes = new QActionGroup(this);
     m_modeActions = {
         addItem(input, "mnuASCII", QStringLiteral("ASCII"), QKeySequence(Qt::CTRL | Qt::Key_A), &MainWindow::mnuASCII_Click),
         addItem(input, "mnuHira", QStringLiteral("Hiragana"), QKeySequence(Qt::CTRL | Qt::Key_H), &MainWindow::mnuHira_Click),
         addItem(input, "mnuKata", QStringLiteral("Katakana"), QKeySequence(Qt::CTRL | Qt::Key_K), &MainWindow::mnuKata_Click),
     };
-    for (QAction* action : m_modeActions) {
+    // Check marks, not radio bullets: RefreshInputMode keeps exactly one
+    // checked, also when the checked item is chosen again.
+    for (QAction* action : m_modeActions)
         action->setCheckable(true);
-        modes->addAction(action);
-    }
     m_modeActions[0]->setChecked(true);
 
     QMenu* help = addMenu(nullptr, "mnuHelp", QStringLiteral("&?"));

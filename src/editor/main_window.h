@@ -14,7 +14,6 @@
 #include <vector>
 
 class QAction;
-class QActionGroup;
 class QFileDialog;
 class QToolBar;
 

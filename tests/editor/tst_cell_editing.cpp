@@ -40,6 +40,7 @@ private slots:
     void characters_outside_the_set_are_ignored();
     void mode_shortcuts_work_from_the_grid();
     void panel_clicks_choose_modes();
+    void caps_lock_panel_shows_the_state_it_is_given();
     void kana_typing_in_the_grid();
     void fills_from_toolbar_data();
     void fills_from_toolbar();
@@ -194,6 +195,22 @@ void CellEditingTest::panel_clicks_choose_modes()
     CheckMode(InputMode::Katakana);
     click(4);
     CheckMode(InputMode::Ascii);
+    // Choosing the mode in force again keeps its item checked.
+    m_window->findChild<QAction*>(QStringLiteral("mnuASCII"))->trigger();
+    CheckMode(InputMode::Ascii);
+}
+
+void CellEditingTest::caps_lock_panel_shows_the_state_it_is_given()
+{
+    QVERIFY(!PanelEnabled(3));
+    m_window->SetCapsLockShown(true);
+    QVERIFY(PanelEnabled(3));
+    // Without a platform that knows the state, keys leave the panel alone.
+    QTest::keyClick(m_grid, Qt::Key_Right);
+    QVERIFY(PanelEnabled(3));
+    QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("SBPanel3"))->text(), QStringLiteral("BLOC MAIUSC"));
+    m_window->SetCapsLockShown(false);
+    QVERIFY(!PanelEnabled(3));
 }
 
 void CellEditingTest::kana_typing_in_the_grid()
