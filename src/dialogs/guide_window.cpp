@@ -26,12 +26,24 @@ dalla noia di scrivere queste tabelle a mano, riga per riga, con
 un editor di testo qualunque: qui i 256 codici stanno in una
 griglia e basta scrivere nella cella giusta.
 
+Una tabella, per chi non ne ha mai vista una, e' fatta cosi':
+
+	41=A
+	42=B
+	/00
+	*FF
+	(1A2h)Menu principale
+
+cioe' un codice di due cifre esadecimali, il segno "=" e il
+valore; i codici speciali di fine riga e di fine finestra; e i
+bookmark, con un indirizzo esadecimale e un titolo.
+
 Il programma si puo' usare in due modi:
 
-	1. insieme a Morvex, il tool di ricerca e di estrazione
-	   dei testi dello stesso autore: dopo aver modificato una
-	   tabella, Zelvane propone di usare subito la nuova
-	   tabella in Morvex;
+	1. insieme a Morvex, il tool di ricerca e di
+	   estrazione dei testi dello stesso autore: dopo
+	   aver modificato una tabella, Zelvane propone di
+	   usare subito la nuova tabella in Morvex;
 	2. da solo, come editor di tabelle per qualsiasi tool.
 
 Questa versione e' del tutto indipendente da Morvex: non serve
@@ -61,11 +73,19 @@ averlo installato e nessuna funzione dipende da esso.
   Nota: i caratteri giapponesi sono salvati come coppie di byte
   EUC-JP; per vederli come tali serve un visualizzatore che
   sappia mostrarli. Nella griglia appaiono come due caratteri.
+- La griglia mostra i 256 codici: la riga e' la prima cifra
+  esadecimale, la colonna la seconda. Si scrive direttamente
+  nella cella; Backspace cancella l'ultimo carattere. La barra
+  di stato mostra il codice selezionato e il suo valore, e la
+  scritta MODIFICATA quando ci sono modifiche da salvare.
 - Scelta della modalita' di input (ASCII, Hiragana, Katakana):
   dal menu Opzioni, con un clic su "ASC", "HIR" o "KAT" nella
   barra di stato, oppure con Ctrl-A, Ctrl-H e Ctrl-K. In
   Hiragana e Katakana il romaji scritto in una cella diventa
-  il kana corrispondente (solo lettere minuscole).
+  il kana corrispondente (solo lettere minuscole); Backspace
+  svuota l'intera cella. La "n" diventa subito kana: per "na",
+  "ni" e cosi' via scrivete la "n" in modalita' ASCII e poi la
+  vocale in modalita' Hiragana o Katakana.
 
 ** Cosa non c'è (versione 0.95) **
 
