@@ -4,14 +4,10 @@
 
 using namespace zelvane;
 
-Q_DECLARE_METATYPE(SpecialKind)
-
 class TableDocumentTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void special_kind_data();
-    void special_kind();
     void clear_table_keeps_slots_and_name();
     void mark_only_slash_or_star_data();
     void mark_only_slash_or_star();
@@ -20,30 +16,7 @@ private slots:
     void address_text();
     void parse_address_refuses_data();
     void parse_address_refuses();
-    void code_text_every_code();
 };
-
-void TableDocumentTest::special_kind_data()
-{
-    QTest::addColumn<QByteArray>("value");
-    QTest::addColumn<bool>("marked");
-    QTest::addColumn<SpecialKind>("kind");
-
-    QTest::newRow("marked_slash") << QByteArray("/") << true << SpecialKind::EndOfLine;
-    QTest::newRow("marked_star") << QByteArray("*") << true << SpecialKind::EndOfWindow;
-    QTest::newRow("unmarked_slash") << QByteArray("/") << false << SpecialKind::None;
-    QTest::newRow("marked_letter") << QByteArray("A") << true << SpecialKind::None;
-    QTest::newRow("marked_empty") << QByteArray() << true << SpecialKind::None;
-    QTest::newRow("marked_two_slashes") << QByteArray("//") << true << SpecialKind::None;
-}
-
-void TableDocumentTest::special_kind()
-{
-    QFETCH(QByteArray, value);
-    QFETCH(bool, marked);
-    QFETCH(SpecialKind, kind);
-    QCOMPARE((TableEntry{value.toStdString(), marked}.Kind()), kind);
-}
 
 void TableDocumentTest::clear_table_keeps_slots_and_name()
 {
@@ -148,14 +121,6 @@ void TableDocumentTest::parse_address_refuses()
     std::int32_t parsed = 12345;
     QVERIFY(!ParseAddress(text.toStdString(), parsed));
     QCOMPARE(parsed, 12345);
-}
-
-void TableDocumentTest::code_text_every_code()
-{
-    for (int code = 0; code < 256; ++code) {
-        const std::string text = CodeText(static_cast<std::uint8_t>(code));
-        QCOMPARE(QString::fromStdString(text), QString("%1").arg(code, 2, 16, QChar('0')).toUpper());
-    }
 }
 
 QTEST_APPLESS_MAIN(TableDocumentTest)
