@@ -20,6 +20,7 @@ std::string SystemReason(int error)
     case ENAMETOOLONG: return "il nome del file è troppo lungo";
     case ELOOP: return "troppi collegamenti simbolici nel percorso";
     case EIO: return "errore di input/output";
+    case EINVAL: return "il percorso non indica un file normale";
     case EMFILE:
     case ENFILE: return "troppi file aperti";
     case ENOMEM: return "memoria insufficiente";

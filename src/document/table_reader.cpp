@@ -12,21 +12,20 @@ namespace zelvane {
 
 namespace {
 
-// Reads the whole file; returns 0 or the errno of the failure.
+// Reads the whole file; returns 0 or the errno of the failure. Only a
+// regular file is read: a device or a pipe could go on for ever.
 int ReadWholeFile(const std::filesystem::path& fileName, std::string& bytes)
 {
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return errno;
     struct stat info {};
-    if (::fstat(fd, &info) == 0) {
-        if (S_ISDIR(info.st_mode)) {
-            ::close(fd);
-            return EISDIR;
-        }
-        if (S_ISREG(info.st_mode))
-            bytes.reserve(static_cast<std::size_t>(info.st_size));
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const int error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        ::close(fd);
+        return error;
     }
+    bytes.reserve(static_cast<std::size_t>(info.st_size));
     char chunk[1 << 16];
     for (;;) {
         const ssize_t got = ::read(fd, chunk, sizeof chunk);

@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace zelvane;
 
 namespace {
@@ -54,7 +56,7 @@ private slots:
     void slots_fill_in_file_order_up_to_the_last();
     void success_replaces_the_whole_table();
     void empty_file_gives_empty_table();
-    void missing_file_and_folder_fail_without_change();
+    void missing_file_folder_and_pipe_fail_without_change();
     void failure_message_quotes_bytes_readably();
 };
 
@@ -263,11 +265,14 @@ void TableReaderTest::empty_file_gives_empty_table()
     CompareDocuments(doc, expected);
 }
 
-void TableReaderTest::missing_file_and_folder_fail_without_change()
+void TableReaderTest::missing_file_folder_and_pipe_fail_without_change()
 {
     QTemporaryDir dir;
+    // A pipe would never end; it is refused, not read.
+    const std::filesystem::path pipe = dir.filePath("pipe").toStdString();
+    QCOMPARE(::mkfifo(pipe.c_str(), 0600), 0);
     for (const std::filesystem::path& path : {std::filesystem::path(dir.filePath("missing.tbl").toStdString()),
-                                              std::filesystem::path(dir.path().toStdString())}) {
+                                              std::filesystem::path(dir.path().toStdString()), pipe}) {
         TableDocument doc = Populated();
         const FileResult result = LoadTable(doc, path);
         QVERIFY(!result);
