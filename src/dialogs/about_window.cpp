@@ -69,12 +69,12 @@ AboutWindow::AboutWindow(QWidget* parent)
     QFont titleFont = FontWithFallback(QStringLiteral("Gulim"), 20.25, QFont::SansSerif);
     titleFont.setBold(true);
     title->setFont(titleFont);
-    (void)MakeLabel(this, "lblVersion", Texts::Version, QRect(80, 52, 259, 15));
-    (void)MakeLabel(this, "lblDescription", Texts::Description, QRect(80, 75, 259, 46));
+    MakeLabel(this, "lblVersion", Texts::Version, QRect(80, 52, 259, 15));
+    MakeLabel(this, "lblDescription", Texts::Description, QRect(80, 75, 259, 46));
     auto* rule = new EtchedLine(this);
     rule->setObjectName(QStringLiteral("Line1"));
     rule->setGeometry(6, 136, 373, 3);
-    (void)MakeLabel(this, "lblDisclaimer", Texts::Disclaimer, QRect(8, 144, 258, 55));
+    MakeLabel(this, "lblDisclaimer", Texts::Disclaimer, QRect(8, 144, 258, 55));
 
     auto* ok = new QPushButton(Texts::Ok, this);
     ok->setObjectName(QStringLiteral("cmdOk"));

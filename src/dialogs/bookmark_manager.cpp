@@ -58,7 +58,7 @@ BookmarkManager::BookmarkManager(TableDocument& document, QWidget* parent)
     , m_document(document)
 {
     SetUpToolWindow(this, "frmBook", Texts::Title, QSize(297, 176));
-    (void)MakeFrame(this, Texts::Frame);
+    MakeFrame(this, Texts::Frame);
     m_list = MakeList(this, "lstBook");
 
     auto* frameLabel = new AddressFrameLabel(Texts::AddressFrame, this);

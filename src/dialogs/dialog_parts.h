@@ -12,7 +12,7 @@ class QWidget;
 namespace zelvane {
 
 // The pieces both managers are built from, placed at fixed positions.
-[[nodiscard]] QGroupBox* MakeFrame(QWidget* form, const QString& caption);
+QGroupBox* MakeFrame(QWidget* form, const QString& caption);
 [[nodiscard]] QListWidget* MakeList(QWidget* form, const char* name);
 [[nodiscard]] QLineEdit* MakeTextBox(QWidget* form, const char* name, const QRect& geometry);
 [[nodiscard]] QPushButton* MakeButton(QWidget* form, const char* name, const QString& caption, int left);

@@ -31,7 +31,7 @@ ExtraLinesManager::ExtraLinesManager(TableDocument& document, QWidget* parent)
     , m_document(document)
 {
     SetUpToolWindow(this, "frmExtra", Texts::Title, QSize(296, 175));
-    (void)MakeFrame(this, Texts::Frame);
+    MakeFrame(this, Texts::Frame);
     m_list = MakeList(this, "lstExtra");
     m_line = MakeTextBox(this, "txtLine", QRect(16, 112, 265, 19));
     m_update = MakeButton(this, "cmdUpdate", Texts::Update, 8);
