@@ -27,8 +27,8 @@ void TableGrid::keyPressEvent(QKeyEvent* event)
     case Qt::Key_End:
     case Qt::Key_PageUp:
     case Qt::Key_PageDown:
+        // A move reports itself through the current cell.
         QTableView::keyPressEvent(event);
-        emit keyHandled();
         return;
     case Qt::Key_Backspace:
         emit backspacePressed();
@@ -44,12 +44,16 @@ void TableGrid::keyPressEvent(QKeyEvent* event)
         event->ignore();
         return;
     }
+    bool typed = false;
     for (QChar c : text) {
         const auto byte = CodePointToByte(c.unicode());
-        if (byte && *byte >= 0x20 && *byte != 0x7F)
+        if (byte && *byte >= 0x20 && *byte != 0x7F) {
             emit characterTyped(*byte);
+            typed = true;
+        }
     }
-    emit keyHandled();
+    if (!typed)
+        emit keyHandled();
 }
 
 } // namespace zelvane

@@ -19,7 +19,8 @@ signals:
     // A printable key, as its byte of the 8-bit set (32 or more).
     void characterTyped(std::uint8_t byte);
     void backspacePressed();
-    // Any other key the grid took, so the status text can follow.
+    // A key that typed nothing and moved nothing (Enter, Tab, Escape, a
+    // character outside the 8-bit set), so the status text can follow.
     void keyHandled();
 
 protected:
