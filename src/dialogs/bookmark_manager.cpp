@@ -75,12 +75,7 @@ BookmarkManager::BookmarkManager(TableDocument& document, QWidget* parent)
     m_delete = MakeButton(this, "cmdDel", Texts::Delete, 152);
     QPushButton* close = MakeButton(this, "cmdOk", Texts::Close, 224);
 
-    setTabOrder(m_address, m_title);
-    setTabOrder(m_title, m_update);
-    setTabOrder(m_update, m_add);
-    setTabOrder(m_add, m_delete);
-    setTabOrder(m_delete, close);
-    setTabOrder(close, m_list);
+    SetTabChain({m_address, m_title, m_update, m_add, m_delete, close, m_list});
     m_address->setFocus();
 
     connect(m_list, &QListWidget::itemSelectionChanged, this, &BookmarkManager::lstBook_Click);

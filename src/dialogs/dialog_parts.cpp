@@ -44,6 +44,16 @@ QPushButton* MakeButton(QWidget* form, const char* name, const QString& caption,
     return button;
 }
 
+void SetTabChain(std::initializer_list<QWidget*> widgets)
+{
+    QWidget* previous = nullptr;
+    for (QWidget* widget : widgets) {
+        if (previous)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
+
 int SelectedRow(const QListWidget* list)
 {
     const QList<QListWidgetItem*> selected = list->selectedItems();

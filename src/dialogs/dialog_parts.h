@@ -3,6 +3,8 @@
 #include <QFont>
 #include <QString>
 
+#include <initializer_list>
+
 class QGroupBox;
 class QLineEdit;
 class QListWidget;
@@ -20,6 +22,9 @@ QGroupBox* MakeFrame(QWidget* form, const QString& caption);
 // The row of the selected list entry, or -1. Only a selection counts: the
 // current item a list takes on focus is not a choice of the user's.
 [[nodiscard]] int SelectedRow(const QListWidget* list);
+
+// Tab moves through `widgets` in the order given.
+void SetTabChain(std::initializer_list<QWidget*> widgets);
 
 // A tool window of a fixed client size, without owner or taskbar entry.
 void SetUpToolWindow(QWidget* form, const char* name, const QString& title, const QSize& size);

@@ -39,11 +39,7 @@ ExtraLinesManager::ExtraLinesManager(TableDocument& document, QWidget* parent)
     m_delete = MakeButton(this, "cmdDel", Texts::Delete, 152);
     QPushButton* close = MakeButton(this, "cmdOk", Texts::Close, 224);
 
-    setTabOrder(m_list, m_line);
-    setTabOrder(m_line, m_update);
-    setTabOrder(m_update, m_add);
-    setTabOrder(m_add, m_delete);
-    setTabOrder(m_delete, close);
+    SetTabChain({m_list, m_line, m_update, m_add, m_delete, close});
     m_list->setFocus();
 
     connect(m_list, &QListWidget::itemSelectionChanged, this, &ExtraLinesManager::lstExtra_Click);

@@ -12,6 +12,13 @@ void TableDocument::ClearTable()
     Modified = false;
 }
 
+std::string TableDocument::Caption() const
+{
+    std::string caption = FileName;
+    caption.append(TitleSuffix);
+    return caption;
+}
+
 std::size_t TableDocument::BookmarkCount() const noexcept
 {
     std::size_t count = 0;

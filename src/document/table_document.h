@@ -56,7 +56,8 @@ public:
     void ClearTable();
 
     [[nodiscard]] bool IsUntitled() const noexcept { return FileName == UntitledName; }
-    [[nodiscard]] std::string Caption() const { return FileName + std::string(TitleSuffix); }
+    // The main window's caption: FileName followed by TitleSuffix.
+    [[nodiscard]] std::string Caption() const;
 
     // Number of bookmark slots in use, counted from slot 0 (they are kept gapless).
     [[nodiscard]] std::size_t BookmarkCount() const noexcept;

@@ -40,11 +40,8 @@ QString PathText(const std::string& path)
 
 QValidator::State EightBitValidator::validate(QString& input, int&) const
 {
-    for (QChar c : input) {
-        if (c == u'\r' || c == u'\n' || !CodePointToByte(c.unicode()))
-            return Invalid;
-    }
-    return Acceptable;
+    const bool lineBreak = input.contains(u'\r') || input.contains(u'\n');
+    return !lineBreak && FromDisplay(input) ? Acceptable : Invalid;
 }
 
 } // namespace zelvane

@@ -684,7 +684,7 @@ void MainWindow::TableGrid_EnterCell()
 
 void MainWindow::RefreshCaption()
 {
-    setWindowTitle(PathText(m_document.FileName) + QString::fromUtf8(TitleSuffix.data(), qsizetype(TitleSuffix.size())));
+    setWindowTitle(PathText(m_document.Caption()));
 }
 
 void MainWindow::RefreshStatusText()

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QListWidget>
 #include <QLineEdit>
 #include <QTimer>
 
@@ -94,6 +95,14 @@ QWidget* VisibleWindow(const char* name)
             return widget;
     }
     return nullptr;
+}
+
+QStringList ListTexts(const QListWidget* list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->item(i)->text();
+    return texts;
 }
 
 QWidget* NextTabStop(QWidget* widget)

@@ -6,6 +6,7 @@
 #include <functional>
 
 class QFileDialog;
+class QListWidget;
 class QWidget;
 
 namespace zelvane::test {
@@ -44,6 +45,9 @@ void TypeCharacters(QWidget* widget, const QString& text);
 
 // The visible top-level window named `name`, or nullptr.
 [[nodiscard]] QWidget* VisibleWindow(const char* name);
+
+// The texts of a list's entries, in order.
+[[nodiscard]] QStringList ListTexts(const QListWidget* list);
 
 // The widget that Tab moves to from `widget`.
 [[nodiscard]] QWidget* NextTabStop(QWidget* widget);

@@ -47,13 +47,7 @@ private:
 
     void Open();
     QPushButton* Button(const char* name) { return m_form->findChild<QPushButton*>(QLatin1String(name)); }
-    QStringList Entries() const
-    {
-        QStringList entries;
-        for (int i = 0; i < m_list->count(); ++i)
-            entries << m_list->item(i)->text();
-        return entries;
-    }
+    QStringList Entries() const { return test::ListTexts(m_list); }
     void AddBookmark(const QString& address, const QString& title)
     {
         m_address->setText(address);

@@ -39,13 +39,7 @@ private:
         m_line->setText(text);
         Button("cmdAdd")->click();
     }
-    QStringList Entries() const
-    {
-        QStringList entries;
-        for (int i = 0; i < m_list->count(); ++i)
-            entries << m_list->item(i)->text();
-        return entries;
-    }
+    QStringList Entries() const { return test::ListTexts(m_list); }
     std::vector<std::string> UsedSlots() const
     {
         std::vector<std::string> used;
