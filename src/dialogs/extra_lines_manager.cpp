@@ -2,6 +2,7 @@
 
 #include "dialogs/dialog_parts.h"
 #include "document/table_document.h"
+#include "document/table_line.h"
 #include "editor/eight_bit_text.h"
 
 #include <QGroupBox>
@@ -22,7 +23,8 @@ const auto Add = QStringLiteral("&Aggiungi");
 const auto Delete = QStringLiteral("&Cancella");
 const auto Close = QStringLiteral("&Chiudi");
 const auto ErrorTitle = QStringLiteral("Errore");
-const auto Full = QStringLiteral("La tabella può contenere al massimo %1 linee extra.\r\nCancellane una prima di aggiungerne un'altra.");
+const auto Unreadable = QStringLiteral("Questa linea non si potrebbe rileggere dal file: %1.\r\nCorreggila prima di aggiungerla.");
+const auto TooManyBookmarks = QStringLiteral("Questa linea sarebbe riletta come bookmark, ma la tabella ne ha già %1.\r\nCorreggila prima di aggiungerla.");
 } // namespace Texts
 } // namespace
 
@@ -92,17 +94,40 @@ void ExtraLinesManager::SetModified()
     emit documentModified();
 }
 
+bool ExtraLinesManager::Acceptable(const std::string& line, int replacedRow)
+{
+    QString refusal;
+    if (std::string problem = ExtraLineProblem(line); !problem.empty()) {
+        refusal = Texts::Unreadable.arg(QString::fromStdString(problem));
+    } else if (IsBookmarkLine(line)) {
+        // The reader takes such a line as a bookmark: it needs a free slot.
+        std::size_t bookmarks = m_document.BookmarkCount() + 1;
+        for (int row = 0; row < m_list->count(); ++row) {
+            if (row != replacedRow && IsBookmarkLine(FromDisplay(m_list->item(row)->text()).value_or(std::string())))
+                ++bookmarks;
+        }
+        if (bookmarks > SlotCount)
+            refusal = Texts::TooManyBookmarks.arg(SlotCount);
+    }
+    if (refusal.isEmpty())
+        return true;
+    QMessageBox box(QMessageBox::Warning, Texts::ErrorTitle, refusal, QMessageBox::Ok, this);
+    box.exec();
+    // The text stays in the box, ready to be corrected.
+    activateWindow();
+    m_line->setFocus();
+    return false;
+}
+
 void ExtraLinesManager::cmdAdd_Click()
 {
-    // The table has 31 slots: a 32nd line would be dropped on "&Chiudi".
-    if (static_cast<std::size_t>(m_list->count()) >= SlotCount) {
-        QMessageBox box(QMessageBox::Warning, Texts::ErrorTitle, Texts::Full.arg(SlotCount), QMessageBox::Ok, this);
-        box.exec();
-        return;
-    }
-    if (!m_line->text().isEmpty()) {
+    const std::string line = FromDisplay(m_line->text()).value_or(std::string());
+    if (!line.empty()) {
+        if (!Acceptable(line, -1))
+            return;
         const QSignalBlocker blocker(m_list);
         m_list->addItem(m_line->text());
+        m_list->scrollToBottom();
         SetModified();
     }
     RefreshButtons();
@@ -111,7 +136,7 @@ void ExtraLinesManager::cmdAdd_Click()
 void ExtraLinesManager::cmdUpdate_Click()
 {
     const int row = SelectedRow(m_list);
-    if (row < 0)
+    if (row < 0 || !Acceptable(FromDisplay(m_line->text()).value_or(std::string()), row))
         return;
     m_list->item(row)->setText(m_line->text());
     SetModified();
@@ -138,14 +163,24 @@ void ExtraLinesManager::cmdDel_Click()
         RefreshButtons();
 }
 
+void ExtraLinesManager::WriteBack()
+{
+    std::vector<ExtraLine> lines;
+    lines.reserve(static_cast<std::size_t>(m_list->count()));
+    for (int row = 0; row < m_list->count(); ++row) {
+        std::string line = FromDisplay(m_list->item(row)->text()).value_or(std::string());
+        if (!line.empty())
+            lines.push_back(std::move(line));
+    }
+    if (lines == m_document.ExtraLines)
+        return;
+    m_document.ExtraLines = std::move(lines);
+    SetModified();
+}
+
 void ExtraLinesManager::cmdOk_Click()
 {
-    for (std::size_t slot = 0; slot < SlotCount; ++slot) {
-        const QListWidgetItem* item = slot < static_cast<std::size_t>(m_list->count())
-                                          ? m_list->item(static_cast<int>(slot))
-                                          : nullptr;
-        m_document.ExtraLines[slot] = item ? FromDisplay(item->text()).value_or(std::string()) : std::string();
-    }
+    WriteBack();
     close();
 }
 

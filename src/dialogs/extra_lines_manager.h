@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <string>
+
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -29,10 +31,16 @@ public slots:
     void cmdAdd_Click();
     void cmdUpdate_Click();
     void cmdDel_Click();
-    // Writes the list back to all slots, then closes.
+    // Writes the list back, then closes.
     void cmdOk_Click();
+    // Makes the list the table's extra lines (empty entries left out),
+    // setting Modified when that changes them; the window stays open.
+    void WriteBack();
 
 private:
+    // False, after telling the user why, when the file could not be read
+    // back with `line` in place of row `replacedRow` (-1: added).
+    bool Acceptable(const std::string& line, int replacedRow);
     void SetModified();
     void RefreshButtons();
 

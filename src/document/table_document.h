@@ -1,9 +1,13 @@
 #pragma once
 
+#include "document/file_stamp.h"
+
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zelvane {
 
@@ -18,6 +22,10 @@ enum class SpecialKind { EndOfLine, EndOfWindow, None };
 struct TableEntry {
     std::string Value;
     bool Marked = false;
+    // What followed the code digits on the special line that marked the
+    // entry ("=<END>" of "/FF=<END>"); written back after the digits while
+    // the entry is special, since script inserters read it.
+    std::string Tail{};
 
     [[nodiscard]] SpecialKind Kind() const noexcept
     {
@@ -39,7 +47,8 @@ struct Bookmark {
     friend bool operator==(const Bookmark&, const Bookmark&) = default;
 };
 
-// One whole file line kept as read, without its line end; empty means a free slot.
+// One whole file line kept as read, without its line end; an empty one is
+// not written.
 using ExtraLine = std::string;
 
 // The one open table. Text is 8-bit: one byte of the file is one character.
@@ -47,12 +56,16 @@ class TableDocument {
 public:
     std::array<TableEntry, CodeCount> Entries{};
     std::array<Bookmark, SlotCount> Bookmarks{};
-    std::array<ExtraLine, SlotCount> ExtraLines{};
+    // Every line the editor does not interpret, in file order, without limit.
+    std::vector<ExtraLine> ExtraLines;
     std::string FileName{UntitledName};
     bool Modified = false;
+    // The file as it was read or last written, to tell whether another
+    // program changed it since; nothing for a table not from a file.
+    std::optional<FileStamp> DiskStamp;
 
-    // Empties every entry and its mark and clears Modified; the slots and
-    // FileName stay as they are.
+    // Empties every entry and its mark and clears Modified; the bookmarks,
+    // the extra lines and FileName stay as they are.
     void ClearTable();
 
     [[nodiscard]] bool IsUntitled() const noexcept { return FileName == UntitledName; }

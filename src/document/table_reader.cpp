@@ -1,67 +1,84 @@
 #include "document/table_reader.h"
 
 #include "document/table_document.h"
+#include "document/table_line.h"
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
+#include <new>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace zelvane {
 
 namespace {
 
-// Reads the whole file; returns 0 or the errno of the failure. Only a
-// regular file is read: a device or a pipe could go on for ever.
-int ReadWholeFile(const std::filesystem::path& fileName, std::string& bytes)
+// Touches fresh memory in one call rather than one page fault at a time,
+// which costs more than the reading itself for a large table. Only a hint:
+// a kernel without it faults the pages in as they are written.
+void Prefault(const void* data, std::size_t size)
+{
+#ifdef MADV_POPULATE_WRITE
+    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const auto first = (reinterpret_cast<std::uintptr_t>(data) + page - 1) & ~(page - 1);
+    const auto last = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(page - 1);
+    if (last > first)
+        ::madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
+#else
+    (void)data;
+    (void)size;
+#endif
+}
+
+// Reads the whole file, at most the size it had when opened (a file that
+// grows while being read cannot keep us reading); returns 0 or the errno of
+// the failure. Only a regular file is read: a device or a pipe could go on
+// for ever. EFBIG: the file is larger than any table.
+struct FileBytes {
+    std::unique_ptr<char[]> data; // not zeroed first: read overwrites it
+    std::size_t size = 0;
+    FileStamp stamp;
+};
+
+int ReadWholeFile(const std::filesystem::path& fileName, FileBytes& bytes, std::uint64_t& size)
 {
     const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return errno;
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        const int error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-        ::close(fd);
-        return error;
-    }
-    bytes.reserve(static_cast<std::size_t>(info.st_size));
-    char chunk[1 << 16];
-    for (;;) {
-        const ssize_t got = ::read(fd, chunk, sizeof chunk);
-        if (got == 0)
-            break;
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            const int error = errno;
-            ::close(fd);
-            return error;
+    int error = 0;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+        error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    size = static_cast<std::uint64_t>(info.st_size);
+    bytes.stamp = StampOf(info);
+    if (!error && size > MaxTableBytes)
+        error = EFBIG;
+    if (!error) {
+        const auto wanted = static_cast<std::size_t>(size);
+        bytes.data = std::make_unique_for_overwrite<char[]>(wanted);
+        Prefault(bytes.data.get(), wanted);
+        std::size_t done = 0;
+        while (done < wanted) {
+            const ssize_t got = ::read(fd, bytes.data.get() + done, wanted - done);
+            if (got == 0)
+                break; // the file shrank meanwhile
+            if (got < 0) {
+                if (errno == EINTR)
+                    continue;
+                error = errno;
+                break;
+            }
+            done += static_cast<std::size_t>(got);
         }
-        bytes.append(chunk, static_cast<std::size_t>(got));
+        bytes.size = done;
     }
     ::close(fd);
-    return 0;
-}
-
-bool HexPair(char high, char low, std::uint8_t& code)
-{
-    const int h = HexDigitValue(high);
-    const int l = HexDigitValue(low);
-    if (h < 0 || l < 0)
-        return false;
-    code = static_cast<std::uint8_t>(h * 16 + l);
-    return true;
-}
-
-// Position of the first "h)" or "H)" after the opening "(", or npos.
-std::size_t FindAddressEnd(std::string_view line)
-{
-    for (std::size_t p = line.find(')', 2); p != std::string_view::npos; p = line.find(')', p + 1)) {
-        if (line[p - 1] == 'h' || line[p - 1] == 'H')
-            return p - 1;
-    }
-    return std::string_view::npos;
+    return error;
 }
 
 // Splits the bytes into lines: CR LF, a lone CR and a lone LF each end a
@@ -97,101 +114,157 @@ void ForEachLine(std::string_view bytes, Handler&& handle)
     }
 }
 
-// The file's bytes as they may stand in a message: printable ASCII as it
-// is, any other byte as \xHH, so the message stays plain text.
-std::string Quoted(std::string_view text)
+// The number of line ends, counting CR LF once; memchr looks at each byte.
+std::size_t CountLineEnds(std::string_view bytes)
 {
-    static constexpr char Hex[] = "0123456789ABCDEF";
-    std::string quoted = "\"";
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte < 0x7F) {
-            quoted += c;
-        } else {
-            quoted += "\\x";
-            quoted += Hex[byte >> 4];
-            quoted += Hex[byte & 0x0F];
-        }
+    const char* const end = bytes.data() + bytes.size();
+    std::size_t count = 0;
+    for (const char* p = bytes.data(); const void* hit = std::memchr(p, '\n', static_cast<std::size_t>(end - p));) {
+        ++count;
+        p = static_cast<const char*>(hit) + 1;
     }
-    return quoted + "\"";
+    for (const char* p = bytes.data(); const void* hit = std::memchr(p, '\r', static_cast<std::size_t>(end - p));) {
+        p = static_cast<const char*>(hit) + 1;
+        if (p == end || *p != '\n')
+            ++count;
+    }
+    return count;
+}
+
+FileResult LineFailure(std::size_t lineNumber, const std::string& why)
+{
+    return FileResult::Failure("riga " + std::to_string(lineNumber) + ": " + why, lineNumber);
 }
 
 } // namespace
 
 FileResult ParseTable(TableDocument& document, std::string_view bytes)
 {
-    TableDocument fresh;
+    if (StartsAsUtf16(bytes))
+        return FileResult::Failure("il file è in UTF-16, non è una tabella a 8 bit: salvalo in UTF-8 o in "
+                                   "Shift-JIS con un editor di testo e riaprilo");
+
+    constexpr std::size_t None = static_cast<std::size_t>(-1);
+    // Every code and special line goes into the extra lines as it comes, its
+    // code noted beside it; once the file is read, the last line of each
+    // code moves into the entry and the earlier ones stay where they stand.
+    std::vector<ExtraLine> lines;
+    std::vector<std::int16_t> codeOf; // -1: not a code's line
+    // Room for every line at once: growing would move them all, repeatedly.
+    const std::size_t most = CountLineEnds(bytes) + 1;
+    lines.reserve(most);
+    codeOf.reserve(most);
+    Prefault(lines.data(), most * sizeof(ExtraLine));
+    std::array<std::size_t, CodeCount> last;
+    last.fill(None);
+    std::array<bool, CodeCount> marked{};
+    std::array<Bookmark, SlotCount> bookmarks{};
     std::size_t nextBookmark = 0;
-    std::size_t nextExtra = 0;
     std::size_t lineNumber = 0;
     FileResult result = FileResult::Success();
 
-    auto fail = [&](std::string why) {
-        result = FileResult::Failure("riga " + std::to_string(lineNumber) + ": " + std::move(why), lineNumber);
-        return false;
-    };
-
     ForEachLine(bytes, [&](std::string_view line) {
         ++lineNumber;
-        std::uint8_t code = 0;
-        if (line.size() >= 3 && line[2] == '=') {
-            if (!HexPair(line[0], line[1], code))
-                return fail("il codice " + Quoted(line.substr(0, 2)) + " non è formato da due cifre esadecimali");
-            fresh.Entries[code].Value.assign(line.substr(3));
+        const TableLine kind = ClassifyLine(line);
+        switch (kind.kind) {
+        case TableLine::Kind::Empty:
             return true;
-        }
-        switch (line.empty() ? '\0' : line.front()) {
-        case '\0':
-            return true;
-        case '(': {
-            const std::size_t p = FindAddressEnd(line);
-            if (p == std::string_view::npos)
-                return true; // no "h)": the line is dropped
-            std::int32_t address = 0;
-            if (!ParseAddress(line.substr(1, p - 1), address))
-                return fail("l'indirizzo del bookmark " + Quoted(line.substr(1, p - 1))
-                            + " non è un numero esadecimale di al massimo 32 bit");
-            const std::string_view title = line.substr(p + 2);
-            if (title.empty())
+        case TableLine::Kind::Refused:
+            result = LineFailure(lineNumber, kind.problem);
+            return false;
+        case TableLine::Kind::Bookmark:
+            if (kind.text.empty())
                 return true; // an empty title is a free slot: it takes none
-            if (nextBookmark == SlotCount)
-                return fail("ci sono più di " + std::to_string(SlotCount) + " bookmark");
-            fresh.Bookmarks[nextBookmark++] = Bookmark{address, std::string(title)};
+            if (nextBookmark == SlotCount) {
+                result = LineFailure(lineNumber, "ci sono più di " + std::to_string(SlotCount) + " bookmark");
+                return false;
+            }
+            bookmarks[nextBookmark++] = Bookmark{kind.address, std::string(kind.text)};
+            return true;
+        case TableLine::Kind::Special:
+            marked[kind.code] = true; // a later code line keeps the mark
+            [[fallthrough]];
+        case TableLine::Kind::Code:
+            last[kind.code] = lines.size();
+            codeOf.push_back(kind.code);
+            lines.emplace_back(line);
+            return true;
+        case TableLine::Kind::Extra:
+            codeOf.push_back(-1);
+            lines.emplace_back(line);
             return true;
         }
-        case '/':
-        case '*':
-            if (line.size() < 3 || !HexPair(line[1], line[2], code))
-                return fail("dopo " + Quoted(line.substr(0, 1))
-                            + " mancano le due cifre esadecimali del codice");
-            fresh.Entries[code].Value.assign(1, line.front());
-            fresh.Entries[code].Marked = true;
-            return true;
-        default:
-            if (nextExtra == SlotCount)
-                return fail("ci sono più di " + std::to_string(SlotCount) + " linee extra");
-            fresh.ExtraLines[nextExtra++].assign(line);
-            return true;
-        }
+        return true;
     });
-
     if (!result)
         return result;
-    document.Entries = std::move(fresh.Entries);
-    document.Bookmarks = std::move(fresh.Bookmarks);
-    document.ExtraLines = std::move(fresh.ExtraLines);
+
+    std::array<TableEntry, CodeCount> entries{};
+    for (std::size_t code = 0; code < CodeCount; ++code) {
+        if (last[code] == None)
+            continue;
+        const std::string& line = lines[last[code]];
+        const TableLine kind = ClassifyLine(line);
+        TableEntry& entry = entries[code];
+        entry.Marked = marked[code];
+        if (kind.kind == TableLine::Kind::Special) {
+            entry.Value.assign(1, line.front());
+            entry.Tail.assign(kind.text);
+        } else {
+            entry.Value.assign(kind.text);
+        }
+    }
+
+    // Which of a code's lines stay as extra lines: the earlier ones, unless
+    // the last leaves the code unassigned (kept above, they would assign it
+    // again). The last one moves into the entry, except a code line such as
+    // "41=/" after "/41": that entry is written as "/41", so the line stays.
+    auto keep = [&](std::size_t i) {
+        if (codeOf[i] < 0)
+            return true;
+        const auto code = static_cast<std::size_t>(codeOf[i]);
+        const TableEntry& entry = entries[code];
+        if (i != last[code])
+            return !entry.Value.empty();
+        const bool specialLine = lines[i].front() == '/' || lines[i].front() == '*';
+        return !specialLine && entry.Kind() != SpecialKind::None;
+    };
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (!keep(i))
+            continue;
+        if (kept != i)
+            lines[kept] = std::move(lines[i]);
+        ++kept;
+    }
+    lines.resize(kept);
+
+    document.Entries = std::move(entries);
+    document.Bookmarks = std::move(bookmarks);
+    document.ExtraLines = std::move(lines);
     return result;
 }
 
 FileResult LoadTable(TableDocument& document, const std::filesystem::path& fileName)
 {
-    std::string bytes;
-    if (const int error = ReadWholeFile(fileName, bytes))
-        return FileResult::Failure("impossibile leggere il file: " + SystemReason(error));
-    FileResult result = ParseTable(document, bytes);
-    if (result)
-        document.FileName = fileName.string();
-    return result;
+    try {
+        FileBytes bytes;
+        std::uint64_t size = 0;
+        if (const int error = ReadWholeFile(fileName, bytes, size)) {
+            if (error == EFBIG)
+                return FileResult::Failure("il file è troppo grande per essere una tabella: " + std::to_string(size)
+                                           + " byte, il massimo è 256 MiB");
+            return FileResult::Failure("impossibile leggere il file: " + SystemReason(error));
+        }
+        FileResult result = ParseTable(document, std::string_view(bytes.data.get(), bytes.size));
+        if (result) {
+            document.FileName = fileName.string();
+            document.DiskStamp = bytes.stamp;
+        }
+        return result;
+    } catch (const std::bad_alloc&) {
+        return FileResult::Failure("memoria insufficiente per leggere il file");
+    }
 }
 
 } // namespace zelvane

@@ -2,6 +2,7 @@
 
 #include "document/file_result.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <string_view>
 
@@ -9,10 +10,17 @@ namespace zelvane {
 
 class TableDocument;
 
+// The largest table file read or written: bigger files are not tables.
+inline constexpr std::uint64_t MaxTableBytes = std::uint64_t{256} << 20;
+
 // Reads a table file into `document`. The whole file is read into a fresh
-// table first; the document is replaced (entries, marks, both slot lists
-// and FileName) only when every line was taken, so a failed read leaves it
-// exactly as it was. Modified is never touched.
+// table first; the document is replaced (entries, marks, bookmarks, extra
+// lines and FileName) only when every line was taken, so a failed read
+// leaves it exactly as it was. Modified is never touched.
+//
+// Nothing read is lost: a code or special line that a later line for the
+// same code overrides stays as an extra line, in file order, unless the
+// last line for that code leaves it unassigned.
 [[nodiscard]] FileResult LoadTable(TableDocument& document, const std::filesystem::path& fileName);
 
 // The same rules on bytes already in memory; FileName is not touched.

@@ -393,6 +393,7 @@ void MainWindow::mnuNew_Click()
         return;
     m_document.ClearTable();
     m_document.FileName = std::string(UntitledName);
+    m_document.DiskStamp.reset();
     AfterTableReplaced();
 }
 
@@ -418,8 +419,15 @@ bool MainWindow::OpenTable(const QString& path)
     return true;
 }
 
+void MainWindow::TakeManagerLines()
+{
+    if (m_extraLines)
+        m_extraLines->WriteBack();
+}
+
 void MainWindow::mnuSave_Click()
 {
+    TakeManagerLines();
     if (m_document.IsUntitled()) {
         mnuSaveAs_Click();
         return;
@@ -438,6 +446,7 @@ void MainWindow::mnuSave_Click()
 
 bool MainWindow::mnuSaveAs_Click()
 {
+    TakeManagerLines();
     const QString path = ChooseFile(true);
     if (path.isEmpty())
         return false;

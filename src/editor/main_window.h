@@ -96,6 +96,8 @@ private:
 
     // The save prompt; false when the command that asked must stop.
     [[nodiscard]] bool ConfirmDiscard();
+    // What an open extra lines manager lists is what gets saved.
+    void TakeManagerLines();
     void ShowFileError(const QString& action, const QString& path, const std::string& reason);
     void AfterTableReplaced();
     void MoveToCode(std::uint8_t code);

@@ -22,7 +22,8 @@ private slots:
     void close_button_writes_back_close_box_drops();
     void delete_moves_last_line_and_update_can_free_a_slot();
     void no_selection_changes_nothing();
-    void add_refused_at_thirty_one();
+    void add_has_no_limit_but_refuses_unreadable_lines();
+    void close_and_save_never_lose_typed_lines();
     void replaced_table_refills_the_working_copy();
     void main_window_closing_drops_the_working_copy();
 
@@ -40,22 +41,13 @@ private:
         Button("cmdAdd")->click();
     }
     QStringList Entries() const { return test::ListTexts(m_list); }
-    std::vector<std::string> UsedSlots() const
-    {
-        std::vector<std::string> used;
-        for (const ExtraLine& line : m_window->document().ExtraLines)
-            used.push_back(line);
-        while (!used.empty() && used.back().empty())
-            used.pop_back();
-        return used;
-    }
+    std::vector<std::string> UsedSlots() const { return m_window->document().ExtraLines; }
 };
 
 void ExtraLinesManagerTest::init()
 {
     m_window = new MainWindow;
-    m_window->document().ExtraLines[0] = "A";
-    m_window->document().ExtraLines[1] = "B";
+    m_window->document().ExtraLines = {"A", "B"};
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window));
 }
@@ -130,7 +122,7 @@ void ExtraLinesManagerTest::delete_moves_last_line_and_update_can_free_a_slot()
     Button("cmdUpdate")->click();
     Button("cmdOk")->click();
     QCOMPARE(UsedSlots(), (std::vector<std::string>{"C"}));
-    m_window->document().ExtraLines[2] = "D";
+    m_window->document().ExtraLines.push_back("D");
     Open();
     QCOMPARE(Entries(), (QStringList{"C", "D"}));
 
@@ -152,18 +144,49 @@ void ExtraLinesManagerTest::no_selection_changes_nothing()
     QVERIFY(!m_window->document().Modified);
 }
 
-void ExtraLinesManagerTest::add_refused_at_thirty_one()
+void ExtraLinesManagerTest::add_has_no_limit_but_refuses_unreadable_lines()
 {
-    for (std::size_t i = 0; i < SlotCount; ++i)
-        m_window->document().ExtraLines[i] = "x" + std::to_string(i);
+    for (int i = 0; i < 40; ++i)
+        m_window->document().ExtraLines.push_back("x" + std::to_string(i));
     Open();
+    Add("no limit");
+    QCOMPARE(m_list->count(), 43);
+
+    // A line the reader would refuse stays in the box to be corrected.
+    for (const QString& bad : {QStringLiteral("/x"), QStringLiteral("zz=1")}) {
+        test::SeenBox seen;
+        test::AnswerBox(QMessageBox::Ok, &seen);
+        Add(bad);
+        QVERIFY(seen.shown);
+        QCOMPARE(m_list->count(), 43);
+        QCOMPARE(m_line->text(), bad);
+    }
     test::SeenBox seen;
     test::AnswerBox(QMessageBox::Ok, &seen);
-    Add("one too many");
+    m_list->setCurrentRow(0);
+    m_line->setText(QStringLiteral("(h)x"));
+    Button("cmdUpdate")->click();
     QVERIFY(seen.shown);
-    QCOMPARE(m_list->count(), 31);
+    QCOMPARE(m_list->item(0)->text(), QStringLiteral("A"));
+}
+
+void ExtraLinesManagerTest::close_and_save_never_lose_typed_lines()
+{
+    QTemporaryDir dir;
+    const std::string path = dir.filePath(QStringLiteral("s.tbl")).toStdString();
+    m_window->document().FileName = path;
+    Open();
+    Add("C");
+    QVERIFY(m_window->document().Modified);
+    m_window->mnuSave_Click(); // saves what the open manager lists
+    QCOMPARE(test::ReadBytes(path), std::string("A\r\nB\r\nC\r\n"));
+    QVERIFY(!m_window->document().Modified);
+
+    Add("D");
+    m_window->document().Modified = false;
     Button("cmdOk")->click();
-    QCOMPARE(m_window->document().ExtraLines[30], std::string("x30"));
+    QVERIFY(m_window->document().Modified);
+    QVERIFY(m_window->findChild<QWidget*>(QStringLiteral("SBPanel2"))->isEnabled());
 }
 
 void ExtraLinesManagerTest::replaced_table_refills_the_working_copy()

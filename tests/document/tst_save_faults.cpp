@@ -7,7 +7,10 @@
 
 #include <csignal>
 #include <random>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,7 +24,7 @@ TableDocument LargeTable(char fill)
     TableDocument doc;
     for (std::size_t code = 0; code < CodeCount; ++code)
         doc.Entries[code].Value = std::string(16 * 1024, static_cast<char>(fill + code % 7));
-    doc.ExtraLines[0] = std::string(1000, '#');
+    doc.ExtraLines = {std::string(1000, '#')};
     doc.Bookmarks[0] = {0x100, std::string(1000, fill)};
     return doc;
 }
@@ -160,19 +163,23 @@ void SaveFaultsTest::missing_folder_and_folder_target_fail_cleanly()
 void SaveFaultsTest::stale_temporaries_of_dead_writers_are_removed()
 {
     QTemporaryDir dir;
-    const pid_t dead = ::fork();
-    if (dead == 0)
-        ::_exit(0);
-    ::waitpid(dead, nullptr, 0);
-    const std::string stale = ".t.tbl.salva-" + std::to_string(dead) + "-0";
-    const std::string live = ".t.tbl.salva-" + std::to_string(::getppid()) + "-0";
-    const std::string unrelated = ".t.tbl.salva-notes";
-    for (const std::string& name : {stale, live, unrelated})
-        test::WriteBytes(dir.filePath(QString::fromStdString(name)).toStdString(), "x");
+    auto path = [&](const char* name) { return dir.filePath(QLatin1String(name)).toStdString(); };
+    // Only an old, unlocked file of the writer's name pattern is stale.
+    for (const char* name : {".zelvane-stale1", ".zelvane-live01", ".zelvane-fresh1", ".zelvane-notes.txt"}) {
+        test::WriteBytes(path(name), "x");
+        if (std::string_view(name) != ".zelvane-fresh1") {
+            const timespec old[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+            QCOMPARE(::utimensat(AT_FDCWD, path(name).c_str(), old, 0), 0);
+        }
+    }
+    const int live = ::open(path(".zelvane-live01").c_str(), O_RDONLY);
+    QCOMPARE(::flock(live, LOCK_EX), 0); // a writer still at work
 
     TableDocument doc;
-    QVERIFY(SaveTable(doc, dir.filePath("t.tbl").toStdString()));
-    QCOMPARE(test::FolderListing(dir.path().toStdString()), (std::vector<std::string>{live, unrelated, "t.tbl"}));
+    QVERIFY(SaveTable(doc, path("t.tbl")));
+    ::close(live);
+    QCOMPARE(test::FolderListing(dir.path().toStdString()),
+             (std::vector<std::string>{".zelvane-fresh1", ".zelvane-live01", ".zelvane-notes.txt", "t.tbl"}));
 }
 
 QTEST_APPLESS_MAIN(SaveFaultsTest)

@@ -24,14 +24,14 @@ void TableDocumentTest::clear_table_keeps_slots_and_name()
     doc.Entries[0x41] = {"/", true};
     doc.Entries[0xFF].Value = "x";
     doc.Bookmarks[30] = {3, "last"};
-    doc.ExtraLines[30] = "kept";
+    doc.ExtraLines = {"kept"};
     doc.FileName = "/t.tbl";
     doc.Modified = true;
     doc.ClearTable();
     for (const TableEntry& entry : doc.Entries)
         QVERIFY(entry == TableEntry{});
     QCOMPARE(doc.Bookmarks[30].Title, std::string("last"));
-    QCOMPARE(doc.ExtraLines[30], std::string("kept"));
+    QVERIFY(doc.ExtraLines == std::vector<ExtraLine>{"kept"});
     QCOMPARE(doc.FileName, std::string("/t.tbl"));
     QVERIFY(!doc.Modified);
     QCOMPARE(doc.Caption(), std::string("/t.tbl - Zelvane 0.9"));

@@ -52,7 +52,7 @@ TableDocument RandomDocument(std::mt19937& random)
     std::uniform_int_distribution<int> coin(0, 3);
     for (TableEntry& entry : doc.Entries) {
         switch (coin(random)) {
-        case 0: entry = {"/", true}; break;
+        case 0: entry = {"/", true, "=<" + std::to_string(coin(random)) + ">"}; break;
         case 1: entry = {"*", true}; break;
         default: entry.Value = RandomText(random, true); break;
         }
@@ -61,9 +61,9 @@ TableDocument RandomDocument(std::mt19937& random)
     std::uniform_int_distribution<std::int64_t> address(INT32_MIN, INT32_MAX);
     for (int i = slotCount(random); i > 0; --i)
         doc.Bookmarks[i - 1] = {static_cast<std::int32_t>(address(random)), RandomText(random, false)};
-    for (int i = slotCount(random); i > 0; --i) {
+    for (int i = slotCount(random) * 3; i > 0; --i) {
         // Keeps it an extra line: no "=" in third place and no special first character.
-        doc.ExtraLines[i - 1] = "#x " + RandomText(random, true);
+        doc.ExtraLines.push_back("#x " + RandomText(random, true));
     }
     return doc;
 }
@@ -80,11 +80,12 @@ private slots:
     void code_lines();
     void bookmark_addresses_data();
     void bookmark_addresses();
-    void full_slots_all_written_free_slots_skipped();
+    void extra_lines_in_order_free_slots_skipped();
     void random_documents_round_trip();
     void read_then_write_normalises();
-    void line_break_refused_and_old_file_kept_data();
-    void line_break_refused_and_old_file_kept();
+    void real_table_keeps_every_line();
+    void unreadable_table_refused_and_old_file_kept_data();
+    void unreadable_table_refused_and_old_file_kept();
     void folder_that_is_a_file_fails_cleanly();
     void target_that_is_a_folder_fails_cleanly();
     void keeps_permissions_and_writes_through_links();
@@ -94,7 +95,7 @@ private slots:
 void TableWriterTest::writes_sections_in_order_exactly()
 {
     TableDocument doc;
-    doc.ExtraLines[0] = "s: 20";
+    doc.ExtraLines = {"s: 20"};
     doc.Entries[0x00] = {"/", true};
     doc.Entries[0x20].Value = " ";
     doc.Entries[0x41].Value = "A";
@@ -117,15 +118,16 @@ void TableWriterTest::code_lines_data()
     QTest::addColumn<int>("code");
     QTest::addColumn<QByteArray>("value");
     QTest::addColumn<bool>("marked");
+    QTest::addColumn<QByteArray>("tail");
     QTest::addColumn<QByteArray>("line");
 
-    QTest::newRow("two_upper_digits") << 0x0A << QByteArray("x") << false << QByteArray("0A=x");
-    QTest::newRow("unmarked_slash") << 0x4F << QByteArray("/") << false << QByteArray("4F=/");
-    QTest::newRow("marked_slash") << 0x4F << QByteArray("/") << true << QByteArray("/4F");
-    QTest::newRow("marked_star") << 0xCD << QByteArray("*") << true << QByteArray("*CD");
-    QTest::newRow("marked_letter") << 0xAB << QByteArray("A") << true << QByteArray("AB=A");
-    QTest::newRow("marked_slash_blank") << 0x01 << QByteArray("/ ") << true << QByteArray("01=/ ");
-    QTest::newRow("equals_and_blanks_kept") << 0x41 << QByteArray("a=b  ") << false << QByteArray("41=a=b  ");
+    QTest::newRow("two_upper_digits") << 0x0A << QByteArray("x") << false << QByteArray() << QByteArray("0A=x");
+    QTest::newRow("unmarked_slash") << 0x4F << QByteArray("/") << false << QByteArray("=<E>") << QByteArray("4F=/");
+    QTest::newRow("marked_slash") << 0x4F << QByteArray("/") << true << QByteArray() << QByteArray("/4F");
+    QTest::newRow("marked_star_with_text") << 0xCD << QByteArray("*") << true << QByteArray("00=<END>") << QByteArray("*CD00=<END>");
+    QTest::newRow("marked_letter") << 0xAB << QByteArray("A") << true << QByteArray("=<E>") << QByteArray("AB=A");
+    QTest::newRow("marked_slash_blank") << 0x01 << QByteArray("/ ") << true << QByteArray() << QByteArray("01=/ ");
+    QTest::newRow("equals_and_blanks_kept") << 0x41 << QByteArray("a=b  ") << false << QByteArray() << QByteArray("41=a=b  ");
 }
 
 void TableWriterTest::code_lines()
@@ -133,10 +135,11 @@ void TableWriterTest::code_lines()
     QFETCH(int, code);
     QFETCH(QByteArray, value);
     QFETCH(bool, marked);
+    QFETCH(QByteArray, tail);
     QFETCH(QByteArray, line);
 
     TableDocument doc;
-    doc.Entries[code] = {value.toStdString(), marked};
+    doc.Entries[code] = {value.toStdString(), marked, tail.toStdString()};
     QCOMPARE(Written(doc), line.toStdString() + "\r\n");
 }
 
@@ -163,28 +166,20 @@ void TableWriterTest::bookmark_addresses()
     QCOMPARE(Written(doc), "\r\n" + line.toStdString() + "\r\n");
 }
 
-void TableWriterTest::full_slots_all_written_free_slots_skipped()
+void TableWriterTest::extra_lines_in_order_free_slots_skipped()
 {
     TableDocument doc;
-    for (std::size_t i = 0; i < SlotCount; ++i) {
-        doc.ExtraLines[i] = "x" + std::to_string(i);
-        doc.Bookmarks[i] = {static_cast<std::int32_t>(i), "b" + std::to_string(i)};
-    }
     std::string expected;
+    for (int i = 0; i < 100; ++i) {
+        doc.ExtraLines.push_back(i == 50 ? std::string() : "x" + std::to_string(i));
+        expected += i == 50 ? "" : "x" + std::to_string(i) + "\r\n";
+    }
     for (std::size_t i = 0; i < SlotCount; ++i)
-        expected += "x" + std::to_string(i) + "\r\n";
-    std::string bookmarks;
-    for (std::size_t i = 0; i < SlotCount; ++i)
-        bookmarks += "\r\n(" + AddressText(static_cast<std::int32_t>(i)) + "h)b" + std::to_string(i) + "\r\n";
-    QCOMPARE(Written(doc), expected + bookmarks);
-
-    doc.ExtraLines[1].clear();
-    doc.Bookmarks[0].Title.clear();
-    const std::string gaps = Written(doc);
-    QVERIFY(gaps.find("x1\r\n") == std::string::npos);
-    QVERIFY(gaps.find("x2\r\n") != std::string::npos);
-    QVERIFY(gaps.find("b0") == std::string::npos);
-    QVERIFY(gaps.find("(1h)b1") != std::string::npos);
+        doc.Bookmarks[i] = {static_cast<std::int32_t>(i), i == 0 ? "" : "b"};
+    const std::string written = Written(doc);
+    QCOMPARE(written.substr(0, expected.size()), expected);
+    QVERIFY(written.find("(0h)") == std::string::npos);
+    QVERIFY(written.find("\r\n\r\n(1Eh)b\r\n") != std::string::npos);
 }
 
 void TableWriterTest::random_documents_round_trip()
@@ -213,28 +208,65 @@ void TableWriterTest::read_then_write_normalises()
 {
     QTemporaryDir dir;
     const auto path = PathIn(dir, "in.tbl");
-    test::WriteBytes(path, "4a=x\n(00a0H)t\r\n/FF=x\r\n\r\n\r\ns: 20\r(note)\n41=\r\n");
+    test::WriteBytes(path, "4a=x\n(00a0H)t\r\n/ff=x\r\n\r\n\r\ns: 20\r(note)\n41=\r\n");
     TableDocument doc;
     QVERIFY(LoadTable(doc, path));
     QVERIFY(SaveTable(doc, path));
-    QCOMPARE(test::ReadBytes(path), std::string("s: 20\r\n4A=x\r\n/FF\r\n\r\n(A0h)t\r\n"));
+    QCOMPARE(test::ReadBytes(path), std::string("s: 20\r\n(note)\r\n4A=x\r\n/FF=x\r\n\r\n(A0h)t\r\n"));
 }
 
-void TableWriterTest::line_break_refused_and_old_file_kept_data()
+// The shapes of tables that projects keep today: thousands of two-byte
+// codes, comments, end markers with text, a redefined code, LF line ends.
+void TableWriterTest::real_table_keeps_every_line()
 {
-    QTest::addColumn<int>("where"); // 0 value, 1 title, 2 extra line
-    QTest::addColumn<QByteArray>("text");
+    std::vector<std::string> lines{"/FE", "\xFF\xFE first extra line, not UTF-16", "# HIRAGANA", "; notes", "// inserter", "@main", "$F1=<pausa>,3", "(no address)"};
+    for (int code = 0; code < 8000; ++code)
+        lines.push_back(QByteArray::number(0x8140 + code, 16).toUpper().toStdString() + "=\x82\xA0");
+    lines.insert(lines.end(), {"41=A", "/FF=<END>", "*7E=<nl>", "/F100=<END>", "41=a", "(1A2h)Menu"});
+    std::string bytes;
+    for (const std::string& line : lines)
+        bytes += line + "\n";
 
-    QTest::newRow("value_cr") << 0 << QByteArray("a\rb");
-    QTest::newRow("value_lf") << 0 << QByteArray("a\n");
-    QTest::newRow("title_crlf") << 1 << QByteArray("t\r\nu");
-    QTest::newRow("extra_lf") << 2 << QByteArray("\nx");
+    QTemporaryDir dir;
+    const auto path = PathIn(dir, "real.tbl");
+    test::WriteBytes(path, bytes);
+    TableDocument doc;
+    QVERIFY(LoadTable(doc, path));
+    QVERIFY(SaveTable(doc, path));
+    const std::string written = test::ReadBytes(path);
+    for (const std::string& line : lines)
+        QVERIFY2(written.find(line + "\r\n") != std::string::npos, line.c_str());
+
+    TableDocument again;
+    QVERIFY(LoadTable(again, path));
+    QVERIFY(again.Entries == doc.Entries);
+    QVERIFY(again.ExtraLines == doc.ExtraLines);
+    QVERIFY(again.Bookmarks == doc.Bookmarks);
 }
 
-void TableWriterTest::line_break_refused_and_old_file_kept()
+void TableWriterTest::unreadable_table_refused_and_old_file_kept_data()
+{
+    QTest::addColumn<int>("where"); // 0 value, 1 title, 2 extra line, 3 end marker's text
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QByteArray>("why");
+
+    QTest::newRow("value_cr") << 0 << QByteArray("a\rb") << QByteArray("a capo");
+    QTest::newRow("value_lf") << 0 << QByteArray("a\n") << QByteArray("a capo");
+    QTest::newRow("title_crlf") << 1 << QByteArray("t\r\nu") << QByteArray("a capo");
+    QTest::newRow("extra_lf") << 2 << QByteArray("\nx") << QByteArray("a capo");
+    QTest::newRow("marker_text_lf") << 3 << QByteArray("=<E>\n") << QByteArray("a capo");
+    QTest::newRow("extra_slash_not_hex") << 2 << QByteArray("/x") << QByteArray("linea extra 1 \"/x\"");
+    QTest::newRow("extra_star_alone") << 2 << QByteArray("*") << QByteArray("linea extra 1 \"*\"");
+    QTest::newRow("extra_code_not_hex") << 2 << QByteArray("zz=1") << QByteArray("due cifre");
+    QTest::newRow("extra_bad_address") << 2 << QByteArray("(h)x") << QByteArray("indirizzo");
+    QTest::newRow("extra_32nd_bookmark") << 2 << QByteArray("(2h)x") << QByteArray("bookmark");
+}
+
+void TableWriterTest::unreadable_table_refused_and_old_file_kept()
 {
     QFETCH(int, where);
     QFETCH(QByteArray, text);
+    QFETCH(QByteArray, why);
 
     QTemporaryDir dir;
     const auto path = PathIn(dir, "keep.tbl");
@@ -247,12 +279,18 @@ void TableWriterTest::line_break_refused_and_old_file_kept()
         doc.Entries[0x43].Value = text.toStdString();
     else if (where == 1)
         doc.Bookmarks[0] = {1, text.toStdString()};
+    else if (where == 2)
+        doc.ExtraLines = {text.toStdString()};
     else
-        doc.ExtraLines[0] = text.toStdString();
+        doc.Entries[0x43] = {"/", true, text.toStdString()};
+    if (QTest::currentDataTag() == QByteArray("extra_32nd_bookmark")) {
+        for (std::size_t i = 0; i < SlotCount; ++i)
+            doc.Bookmarks[i] = {1, "b"};
+    }
 
     const FileResult result = SaveTable(doc, path);
     QVERIFY(!result);
-    QVERIFY(result.message.find("a capo") != std::string::npos);
+    QVERIFY2(result.message.find(why.toStdString()) != std::string::npos, result.message.c_str());
     QCOMPARE(test::ReadBytes(path), old);
     QCOMPARE(test::FolderListing(dir.path().toStdString()), std::vector<std::string>{"keep.tbl"});
     QCOMPARE(doc.FileName, std::string(UntitledName));

@@ -1,0 +1,120 @@
+#include "document/table_line.h"
+
+#include "document/table_document.h"
+
+namespace zelvane {
+
+namespace {
+
+bool HexPair(char high, char low, std::uint8_t& code)
+{
+    const int h = HexDigitValue(high);
+    const int l = HexDigitValue(low);
+    if (h < 0 || l < 0)
+        return false;
+    code = static_cast<std::uint8_t>(h * 16 + l);
+    return true;
+}
+
+// Position of the first "h)" or "H)" after the opening "(", or npos.
+std::size_t FindAddressEnd(std::string_view line)
+{
+    for (std::size_t p = line.find(')', 2); p != std::string_view::npos; p = line.find(')', p + 1)) {
+        if (line[p - 1] == 'h' || line[p - 1] == 'H')
+            return p - 1;
+    }
+    return std::string_view::npos;
+}
+
+TableLine Refused(std::string why)
+{
+    TableLine result;
+    result.kind = TableLine::Kind::Refused;
+    result.problem = std::move(why);
+    return result;
+}
+
+} // namespace
+
+TableLine ClassifyLine(std::string_view line)
+{
+    TableLine result;
+    if (line.empty())
+        return result;
+    if (line.size() >= 3 && line[2] == '=') {
+        if (!HexPair(line[0], line[1], result.code))
+            return Refused("il codice " + Quoted(line.substr(0, 2)) + " non è formato da due cifre esadecimali");
+        result.kind = TableLine::Kind::Code;
+        result.text = line.substr(3);
+        return result;
+    }
+    switch (line.front()) {
+    case '(': {
+        const std::size_t p = FindAddressEnd(line);
+        if (p == std::string_view::npos) {
+            result.kind = TableLine::Kind::Extra;
+            return result;
+        }
+        if (!ParseAddress(line.substr(1, p - 1), result.address))
+            return Refused("l'indirizzo del bookmark " + Quoted(line.substr(1, p - 1))
+                           + " non è un numero esadecimale di al massimo 32 bit");
+        result.kind = TableLine::Kind::Bookmark;
+        result.text = line.substr(p + 2);
+        return result;
+    }
+    case '/':
+        if (line.size() >= 2 && line[1] == '/') {
+            result.kind = TableLine::Kind::Extra;
+            return result;
+        }
+        [[fallthrough]];
+    case '*':
+        if (line.size() < 3 || !HexPair(line[1], line[2], result.code))
+            return Refused("dopo " + Quoted(line.substr(0, 1)) + " mancano le due cifre esadecimali del codice");
+        result.kind = TableLine::Kind::Special;
+        result.text = line.substr(3);
+        return result;
+    default:
+        result.kind = TableLine::Kind::Extra;
+        return result;
+    }
+}
+
+std::string ExtraLineProblem(std::string_view line)
+{
+    if (line.find_first_of("\r\n") != std::string_view::npos)
+        return "contiene un ritorno a capo";
+    TableLine kind = ClassifyLine(line);
+    return kind.kind == TableLine::Kind::Refused ? std::move(kind.problem) : std::string();
+}
+
+bool IsBookmarkLine(std::string_view line)
+{
+    const TableLine kind = ClassifyLine(line);
+    return kind.kind == TableLine::Kind::Bookmark && !kind.text.empty();
+}
+
+bool StartsAsUtf16(std::string_view bytes) noexcept
+{
+    return bytes.size() >= 2
+           && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF'));
+}
+
+std::string Quoted(std::string_view text)
+{
+    static constexpr char Hex[] = "0123456789ABCDEF";
+    std::string quoted = "\"";
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7F) {
+            quoted += c;
+        } else {
+            quoted += "\\x";
+            quoted += Hex[byte >> 4];
+            quoted += Hex[byte & 0x0F];
+        }
+    }
+    return quoted + "\"";
+}
+
+} // namespace zelvane
