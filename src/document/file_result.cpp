@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 namespace zelvane {
 
@@ -24,7 +25,31 @@ std::string SystemReason(int error)
     case EMFILE:
     case ENFILE: return "troppi file aperti";
     case ENOMEM: return "memoria insufficiente";
-    default: return std::strerror(error);
+    case EBUSY: return "il file o il disco è occupato da un altro programma";
+    case ETXTBSY: return "il file è in uso da un programma in esecuzione";
+    case EXDEV: return "il file e la cartella sono su dischi diversi";
+    case EAGAIN: return "la risorsa non è disponibile in questo momento, riprova";
+    case EINTR: return "l'operazione è stata interrotta";
+    case ENXIO:
+    case ENODEV: return "il dispositivo non esiste o non è collegato";
+    case EOVERFLOW: return "il file è troppo grande per questo sistema";
+    case ESTALE: return "il file su rete non è più valido: riapri la cartella";
+    case ENOLCK: return "nessun blocco disponibile sul file";
+    case EOPNOTSUPP: return "operazione non supportata da questo file system";
+    case EMLINK: return "troppi collegamenti al file";
+    case EBADF: return "il file non è aperto correttamente";
+    case EEXIST: return "esiste già un file con quel nome";
+    case ENOTEMPTY: return "la cartella non è vuota";
+    case ETIMEDOUT: return "tempo scaduto nell'accesso al file";
+    case ENOTCONN:
+    case EHOSTDOWN:
+    case ENETDOWN:
+    case ENETUNREACH: return "il disco di rete non è raggiungibile";
+    case EFAULT: return "indirizzo di memoria non valido";
+    case ENOSYS: return "funzione non disponibile su questo sistema";
+    default:
+        // The system's own words come last, after ours.
+        return "errore di sistema n. " + std::to_string(error) + " (" + std::strerror(error) + ")";
     }
 }
 

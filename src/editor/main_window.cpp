@@ -35,6 +35,8 @@ const auto InitialTitle = QStringLiteral("Zelvane 0.9");
 const auto FileFilter = QStringLiteral("File Tabella (.tbl)|*.tbl|File di testo (*.txt)|*.txt|Tutti i file (*.*)|*.*");
 const auto SavePromptTitle = QStringLiteral("Tabella Modificata");
 const auto SavePrompt = QStringLiteral("La tabella corrente è stata modificata.\r\n\r\nSalvare le modifiche?");
+const auto ChangedOnDiskTitle = QStringLiteral("File modificato");
+const auto ChangedOnDisk = QStringLiteral("Il file\r\n%1\r\nè stato modificato da un altro programma dopo che Zelvane l'ha letto o salvato.\r\n\r\nSovrascriverlo con la tabella aperta?");
 const auto MarkRefusedTitle = QStringLiteral("Errore...");
 const auto MarkRefused =
     QStringLiteral("La cella selezionata non contiene un carattere\r\nriconosciuto da Zelvane come speciale.");
@@ -425,6 +427,22 @@ void MainWindow::TakeManagerLines()
         m_extraLines->WriteBack();
 }
 
+bool MainWindow::ConfirmOverwrite(const std::string& path)
+{
+    // Only the file this table came from, or was last saved to, is checked.
+    const std::optional<FileStamp>& known = m_document.DiskStamp;
+    const std::optional<FileStamp> now = StampOf(path);
+    if (!known || !now || *now == *known)
+        return true;
+    const bool sameFile = path == m_document.FileName || (now->Device == known->Device && now->Inode == known->Inode);
+    if (!sameFile)
+        return true;
+    QMessageBox box(QMessageBox::Question, Texts::ChangedOnDiskTitle, Texts::ChangedOnDisk.arg(PathText(path)),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void MainWindow::mnuSave_Click()
 {
     TakeManagerLines();
@@ -433,6 +451,8 @@ void MainWindow::mnuSave_Click()
         return;
     }
     if (m_document.Modified) {
+        if (!ConfirmOverwrite(m_document.FileName))
+            return;
         const FileResult result = SaveTable(m_document, m_document.FileName);
         if (!result) {
             ShowFileError(Texts::WriteFailed, PathText(m_document.FileName), result.message);
@@ -448,7 +468,7 @@ bool MainWindow::mnuSaveAs_Click()
 {
     TakeManagerLines();
     const QString path = ChooseFile(true);
-    if (path.isEmpty())
+    if (path.isEmpty() || !ConfirmOverwrite(PathBytes(path)))
         return false;
     const FileResult result = SaveTable(m_document, PathBytes(path));
     if (!result) {

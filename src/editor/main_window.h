@@ -96,6 +96,9 @@ private:
 
     // The save prompt; false when the command that asked must stop.
     [[nodiscard]] bool ConfirmDiscard();
+    // False when `path` is the table's file, another program changed it
+    // since it was read or saved, and the user chose not to overwrite it.
+    [[nodiscard]] bool ConfirmOverwrite(const std::string& path);
     // What an open extra lines manager lists is what gets saved.
     void TakeManagerLines();
     void ShowFileError(const QString& action, const QString& path, const std::string& reason);

@@ -69,6 +69,7 @@ private slots:
     void failed_open_changes_nothing_and_says_why();
     void save_of_clean_titled_table_writes_nothing();
     void save_writes_modified_table_and_clears_flag();
+    void save_asks_before_overwriting_an_outside_change();
     void untitled_save_asks_for_name_and_dialog_remembers_it();
     void save_as_cancelled_keeps_modified();
     void failed_save_changes_nothing_and_says_why();
@@ -278,6 +279,31 @@ void MainWindowTest::save_writes_modified_table_and_clears_flag()
     QCOMPARE(test::ReadBytes(Path("t.tbl").toStdString()), std::string("41=A\r\n42=B\r\n"));
     QVERIFY(!Panel(*m_window, 2)->isEnabled());
     QVERIFY(!m_window->document().Modified);
+}
+
+void MainWindowTest::save_asks_before_overwriting_an_outside_change()
+{
+    const std::string path = Path("t.tbl").toStdString();
+    test::WriteBytes(path, "41=A\n");
+    OpenFile(Path("t.tbl"));
+    test::WriteBytes(path, "41=from git\n"); // another program, meanwhile
+    TypeInto(*m_window, 0x42, QStringLiteral("B"));
+
+    SeenBox seen;
+    AnswerBox(QMessageBox::No, &seen);
+    m_window->mnuSave_Click();
+    QVERIFY(seen.shown);
+    QCOMPARE(seen.defaultButton, QMessageBox::No);
+    QCOMPARE(test::ReadBytes(path), std::string("41=from git\n"));
+    QVERIFY(m_window->document().Modified);
+
+    AnswerBox(QMessageBox::Yes);
+    m_window->mnuSave_Click();
+    QCOMPARE(test::ReadBytes(path), std::string("41=A\r\n42=B\r\n"));
+    QVERIFY(!m_window->document().Modified);
+
+    // What Zelvane wrote itself is no outside change.
+    QVERIFY(m_window->document().DiskStamp == StampOf(std::filesystem::path(path)));
 }
 
 void MainWindowTest::untitled_save_asks_for_name_and_dialog_remembers_it()
