@@ -23,8 +23,8 @@ const auto Add = QStringLiteral("&Aggiungi");
 const auto Delete = QStringLiteral("&Cancella");
 const auto Close = QStringLiteral("&Chiudi");
 const auto ErrorTitle = QStringLiteral("Errore");
-const auto Unreadable = QStringLiteral("Questa linea non si potrebbe rileggere dal file: %1.\r\nCorreggila prima di aggiungerla.");
-const auto TooManyBookmarks = QStringLiteral("Questa linea sarebbe riletta come bookmark, ma la tabella ne ha già %1.\r\nCorreggila prima di aggiungerla.");
+const auto Unreadable = QStringLiteral("Questa linea non si potrebbe rileggere dal file: %1.\r\nCorreggila e riprova.");
+const auto TooManyBookmarks = QStringLiteral("Questa linea sarebbe riletta come bookmark, ma la tabella ne ha già %1.\r\nCorreggila e riprova.");
 } // namespace Texts
 } // namespace
 

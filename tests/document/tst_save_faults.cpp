@@ -58,7 +58,6 @@ class SaveFaultsTest : public QObject {
 private slots:
     void out_of_room_keeps_old_file();
     void killed_while_saving_leaves_old_or_new();
-    void missing_folder_and_folder_target_fail_cleanly();
     void stale_temporaries_of_dead_writers_are_removed();
 };
 
@@ -141,23 +140,6 @@ void SaveFaultsTest::killed_while_saving_leaves_old_or_new()
     TableDocument doc = oldTable;
     QVERIFY(SaveTable(doc, target));
     QCOMPARE(test::FolderListing(dir.path().toStdString()), std::vector<std::string>{"t.tbl"});
-}
-
-void SaveFaultsTest::missing_folder_and_folder_target_fail_cleanly()
-{
-    QTemporaryDir dir;
-    std::filesystem::create_directory(dir.filePath("sub").toStdString());
-    TableDocument doc = LargeTable('x');
-    doc.FileName = "/before.tbl";
-    const FileResult missing = SaveTable(doc, dir.filePath("nowhere/t.tbl").toStdString());
-    QVERIFY(!missing);
-    QVERIFY(missing.message.find("non esiste") != std::string::npos);
-    const FileResult folder = SaveTable(doc, dir.filePath("sub").toStdString());
-    QVERIFY(!folder);
-    QVERIFY(folder.message.find("cartella") != std::string::npos);
-    QCOMPARE(doc.FileName, std::string("/before.tbl"));
-    QCOMPARE(test::FolderListing(dir.path().toStdString()), std::vector<std::string>{"sub"});
-    QVERIFY(std::filesystem::is_empty(dir.filePath("sub").toStdString()));
 }
 
 void SaveFaultsTest::stale_temporaries_of_dead_writers_are_removed()

@@ -89,7 +89,6 @@ private slots:
     void folder_that_is_a_file_fails_cleanly();
     void target_that_is_a_folder_fails_cleanly();
     void keeps_permissions_and_writes_through_links();
-    void save_as_sets_file_name();
 };
 
 void TableWriterTest::writes_sections_in_order_exactly()
@@ -346,18 +345,6 @@ void TableWriterTest::keeps_permissions_and_writes_through_links()
     QCOMPARE(info.st_mode & 07777, 0640u);
     QCOMPARE(doc.FileName, link.string());
     QCOMPARE(test::FolderListing(dir.path().toStdString()), (std::vector<std::string>{"link.tbl", "real.tbl"}));
-}
-
-void TableWriterTest::save_as_sets_file_name()
-{
-    QTemporaryDir dir;
-    TableDocument doc;
-    doc.Modified = true;
-    const auto path = PathIn(dir, "new.tbl");
-    QVERIFY(SaveTable(doc, path));
-    QCOMPARE(doc.FileName, path.string());
-    QVERIFY(doc.Modified); // the commands clear it, not the writer
-    QCOMPARE(test::ReadBytes(path), std::string());
 }
 
 QTEST_APPLESS_MAIN(TableWriterTest)
