@@ -114,19 +114,23 @@ void ForEachLine(std::string_view bytes, Handler&& handle)
     }
 }
 
-// The number of line ends, counting CR LF once; memchr looks at each byte.
-std::size_t CountLineEnds(std::string_view bytes)
+// The number of lines that are not empty (empty ones take no room), each
+// found by memchr: a line end counts when the byte before it is no line end.
+std::size_t CountFilledLines(std::string_view bytes)
 {
-    const char* const end = bytes.data() + bytes.size();
-    std::size_t count = 0;
-    for (const char* p = bytes.data(); const void* hit = std::memchr(p, '\n', static_cast<std::size_t>(end - p));) {
-        ++count;
-        p = static_cast<const char*>(hit) + 1;
+    const char* const begin = bytes.data();
+    const char* const end = begin + bytes.size();
+    auto filledBefore = [begin](const char* p) { return p > begin && p[-1] != '\r' && p[-1] != '\n'; };
+    std::size_t count = !bytes.empty() && bytes.back() != '\r' && bytes.back() != '\n'; // a last line without end
+    for (const char* p = begin; const void* hit = std::memchr(p, '\n', static_cast<std::size_t>(end - p));) {
+        p = static_cast<const char*>(hit);
+        count += filledBefore(p);
+        ++p;
     }
-    for (const char* p = bytes.data(); const void* hit = std::memchr(p, '\r', static_cast<std::size_t>(end - p));) {
-        p = static_cast<const char*>(hit) + 1;
-        if (p == end || *p != '\n')
-            ++count;
+    for (const char* p = begin; const void* hit = std::memchr(p, '\r', static_cast<std::size_t>(end - p));) {
+        p = static_cast<const char*>(hit);
+        count += filledBefore(p);
+        ++p;
     }
     return count;
 }
@@ -151,7 +155,7 @@ FileResult ParseTable(TableDocument& document, std::string_view bytes)
     std::vector<ExtraLine> lines;
     std::vector<std::int16_t> codeOf; // -1: not a code's line
     // Room for every line at once: growing would move them all, repeatedly.
-    const std::size_t most = CountLineEnds(bytes) + 1;
+    const std::size_t most = CountFilledLines(bytes);
     lines.reserve(most);
     codeOf.reserve(most);
     Prefault(lines.data(), most * sizeof(ExtraLine));
