@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -24,7 +23,6 @@ const auto Update = QStringLiteral("A&ggiorna");
 const auto Add = QStringLiteral("&Aggiungi");
 const auto Delete = QStringLiteral("&Elimina");
 const auto Close = QStringLiteral("&Chiudi");
-const auto ErrorTitle = QStringLiteral("Errore");
 const auto BadAddress =
     QStringLiteral("Si è verificato un errore. Probabilmente l'indirizzo non è\r\nespresso in un formato corretto.");
 const auto Full = QStringLiteral("Ci sono già %1 bookmark, il massimo consentito.\r\nEliminane uno prima di aggiungerne un altro.");
@@ -140,17 +138,11 @@ void BookmarkManager::BoxChanged(const QString& text)
         m_update->setEnabled(true);
 }
 
-void BookmarkManager::Refuse(const QString& message)
-{
-    QMessageBox box(QMessageBox::Warning, Texts::ErrorTitle, message, QMessageBox::Ok, this);
-    box.exec();
-}
-
 bool BookmarkManager::ReadAddress(std::int32_t& address)
 {
     // Blanks around the digits are forgiven; anything else must be digits.
     if (!ParseAddress(m_address->text().trimmed().toStdString(), address)) {
-        Refuse(Texts::BadAddress);
+        ShowRefusal(this, Texts::BadAddress);
         return false;
     }
     return true;
@@ -160,7 +152,7 @@ bool BookmarkManager::ReadTitle(std::string& title)
 {
     const auto bytes = FromDisplay(m_title->text());
     if (!bytes || bytes->empty()) {
-        Refuse(Texts::EmptyTitle);
+        ShowRefusal(this, Texts::EmptyTitle);
         return false;
     }
     title = *bytes;
@@ -177,7 +169,7 @@ void BookmarkManager::cmdAdd_Click()
 {
     const auto count = static_cast<std::size_t>(m_list->count());
     if (count >= SlotCount) {
-        Refuse(Texts::Full.arg(SlotCount));
+        ShowRefusal(this, Texts::Full.arg(SlotCount));
         return;
     }
     std::string title;
@@ -215,20 +207,12 @@ void BookmarkManager::cmdDel_Click()
     const int row = SelectedRow(m_list);
     if (row < 0)
         return;
-    const int last = m_list->count() - 1;
-    {
-        // The last bookmark moves into the freed slot, keeping them gapless.
-        const QSignalBlocker blocker(m_list);
-        auto& bookmarks = m_document.Bookmarks;
-        if (row != last) {
-            m_list->item(row)->setText(m_list->item(last)->text());
-            bookmarks[static_cast<std::size_t>(row)] = bookmarks[static_cast<std::size_t>(last)];
-        }
-        bookmarks[static_cast<std::size_t>(last)] = Bookmark{};
-        delete m_list->takeItem(last);
-        if (row == last)
-            m_list->clearSelection();
-    }
+    // The last bookmark moves into the freed slot, keeping them gapless.
+    auto& bookmarks = m_document.Bookmarks;
+    const auto last = static_cast<std::size_t>(m_list->count() - 1);
+    bookmarks[static_cast<std::size_t>(row)] = bookmarks[last];
+    bookmarks[last] = Bookmark{};
+    MoveLastIntoRow(m_list, row);
     if (m_list->count() == 0)
         m_delete->setEnabled(false);
     SetModified();

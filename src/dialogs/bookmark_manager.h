@@ -39,7 +39,6 @@ private:
     [[nodiscard]] bool ReadAddress(std::int32_t& address);
     // The title box, or a message and false when it is empty.
     [[nodiscard]] bool ReadTitle(std::string& title);
-    void Refuse(const QString& message);
     void SetModified();
 
     TableDocument& m_document;

@@ -5,9 +5,28 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QSignalBlocker>
 
 namespace zelvane {
+
+void MoveLastIntoRow(QListWidget* list, int row)
+{
+    const QSignalBlocker blocker(list);
+    const int last = list->count() - 1;
+    if (row != last)
+        list->item(row)->setText(list->item(last)->text());
+    delete list->takeItem(last);
+    if (row == last)
+        list->clearSelection();
+}
+
+void ShowRefusal(QWidget* form, const QString& message)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Errore"), message, QMessageBox::Ok, form);
+    box.exec();
+}
 
 QGroupBox* MakeFrame(QWidget* form, const QString& caption)
 {

@@ -8,7 +8,6 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
 
@@ -22,9 +21,7 @@ const auto Update = QStringLiteral("A&ggiorna");
 const auto Add = QStringLiteral("&Aggiungi");
 const auto Delete = QStringLiteral("&Cancella");
 const auto Close = QStringLiteral("&Chiudi");
-const auto ErrorTitle = QStringLiteral("Errore");
 const auto Unreadable = QStringLiteral("Questa linea non si potrebbe rileggere dal file: %1.\r\nCorreggila e riprova.");
-const auto TooManyBookmarks = QStringLiteral("Questa linea sarebbe riletta come bookmark, ma la tabella ne ha già %1.\r\nCorreggila e riprova.");
 } // namespace Texts
 } // namespace
 
@@ -94,25 +91,24 @@ void ExtraLinesManager::SetModified()
     emit documentModified();
 }
 
+std::string ExtraLinesManager::LineAt(int row) const
+{
+    return FromDisplay(m_list->item(row)->text()).value_or(std::string());
+}
+
 bool ExtraLinesManager::Acceptable(const std::string& line, int replacedRow)
 {
-    QString refusal;
-    if (std::string problem = ExtraLineProblem(line); !problem.empty()) {
-        refusal = Texts::Unreadable.arg(QString::fromStdString(problem));
-    } else if (IsBookmarkLine(line)) {
-        // The reader takes such a line as a bookmark: it needs a free slot.
-        std::size_t bookmarks = m_document.BookmarkCount() + 1;
-        for (int row = 0; row < m_list->count(); ++row) {
-            if (row != replacedRow && IsBookmarkLine(FromDisplay(m_list->item(row)->text()).value_or(std::string())))
-                ++bookmarks;
-        }
-        if (bookmarks > SlotCount)
-            refusal = Texts::TooManyBookmarks.arg(SlotCount);
+    // The table's bookmarks and the list's bookmark-shaped lines take
+    // their slots first.
+    std::size_t bookmarks = m_document.BookmarkCount();
+    for (int row = 0; row < m_list->count(); ++row) {
+        if (row != replacedRow && IsBookmarkLine(LineAt(row)))
+            ++bookmarks;
     }
-    if (refusal.isEmpty())
+    const std::string problem = ExtraLineProblem(line, bookmarks);
+    if (problem.empty())
         return true;
-    QMessageBox box(QMessageBox::Warning, Texts::ErrorTitle, refusal, QMessageBox::Ok, this);
-    box.exec();
+    ShowRefusal(this, Texts::Unreadable.arg(QString::fromStdString(problem)));
     // The text stays in the box, ready to be corrected.
     activateWindow();
     m_line->setFocus();
@@ -121,8 +117,7 @@ bool ExtraLinesManager::Acceptable(const std::string& line, int replacedRow)
 
 void ExtraLinesManager::cmdAdd_Click()
 {
-    const std::string line = FromDisplay(m_line->text()).value_or(std::string());
-    if (!line.empty()) {
+    if (const std::string line = FromDisplay(m_line->text()).value_or(std::string()); !line.empty()) {
         if (!Acceptable(line, -1))
             return;
         const QSignalBlocker blocker(m_list);
@@ -147,16 +142,7 @@ void ExtraLinesManager::cmdDel_Click()
     const int row = SelectedRow(m_list);
     if (row < 0)
         return;
-    {
-        // The last line takes the place of the deleted one.
-        const QSignalBlocker blocker(m_list);
-        const int last = m_list->count() - 1;
-        if (row != last)
-            m_list->item(row)->setText(m_list->item(last)->text());
-        delete m_list->takeItem(last);
-        if (row == last)
-            m_list->clearSelection();
-    }
+    MoveLastIntoRow(m_list, row);
     m_line->clear();
     SetModified();
     if (m_list->count() == 0)
@@ -168,7 +154,7 @@ void ExtraLinesManager::WriteBack()
     std::vector<ExtraLine> lines;
     lines.reserve(static_cast<std::size_t>(m_list->count()));
     for (int row = 0; row < m_list->count(); ++row) {
-        std::string line = FromDisplay(m_list->item(row)->text()).value_or(std::string());
+        std::string line = LineAt(row);
         if (!line.empty())
             lines.push_back(std::move(line));
     }

@@ -41,6 +41,7 @@ private:
     // False, after telling the user why, when the file could not be read
     // back with `line` in place of row `replacedRow` (-1: added).
     bool Acceptable(const std::string& line, int replacedRow);
+    [[nodiscard]] std::string LineAt(int row) const;
     void SetModified();
     void RefreshButtons();
 

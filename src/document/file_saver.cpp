@@ -1,5 +1,7 @@
 #include "document/file_saver.h"
 
+#include "document/file_io.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -20,12 +22,6 @@ namespace {
 // for any name the target may have, and recognisable for the clean-up.
 constexpr std::string_view TemporaryPrefix = ".zelvane-";
 constexpr std::size_t TemporaryLetters = 6;
-
-// A temporary file left by a writer that was killed before its rename is
-// unlocked; a live writer holds a lock on it. One touched within this many
-// seconds is left alone all the same: a named temporary is locked only
-// just after it is created.
-constexpr std::int64_t StaleAfterSeconds = 60;
 
 SaveOutcome Refused(std::string reason)
 {
@@ -49,21 +45,6 @@ std::filesystem::path ResolveLinks(std::filesystem::path path)
         path = target.is_absolute() ? target : path.parent_path() / target;
     }
     return path;
-}
-
-int WriteAllAt(int fd, std::string_view bytes, off_t offset)
-{
-    while (!bytes.empty()) {
-        const ssize_t written = ::pwrite(fd, bytes.data(), bytes.size(), offset);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-        offset += written;
-    }
-    return 0;
 }
 
 // Read from the kernel's view of this process: setting the umask to learn
@@ -206,16 +187,10 @@ int WriteInPlace(const std::filesystem::path& target, std::string_view bytes)
     } catch (const std::bad_alloc&) {
         error = ENOMEM;
     }
-    for (std::size_t done = 0; !error && done < old.size();) {
-        const ssize_t got = ::pread(fd, old.data() + done, old.size() - done, static_cast<off_t>(done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0) {
-            error = got < 0 ? errno : EIO;
-            break;
-        }
-        done += static_cast<std::size_t>(got);
-    }
+    std::size_t done = 0;
+    if (!error)
+        error = ReadFromStart(fd, old.data(), old.size(), done);
+    old.resize(done);
     if (!error) {
         error = WriteAllAt(fd, bytes, 0);
         if (!error && ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0)
@@ -233,7 +208,10 @@ int WriteInPlace(const std::filesystem::path& target, std::string_view bytes)
 }
 
 // Removes temporaries that writers killed before their rename left behind:
-// only names of our pattern, regular files, not locked and not fresh.
+// only names of our pattern, regular files, and only unlocked ones, since a
+// live writer holds a lock on its own. (A named temporary, made only where
+// the file system has no O_TMPFILE, is unlocked for the moment between its
+// creation and its lock; should it go then, that save fails and says so.)
 void RemoveStaleTemporaries(const std::filesystem::path& folder)
 {
     std::error_code error;
@@ -245,8 +223,7 @@ void RemoveStaleTemporaries(const std::filesystem::path& folder)
         if (fd < 0)
             continue;
         struct stat info {};
-        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_mtime < ::time(nullptr) - StaleAfterSeconds
-            && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
             ::unlink(it->path().c_str());
         ::close(fd);
     }

@@ -80,12 +80,16 @@ TableLine ClassifyLine(std::string_view line)
     }
 }
 
-std::string ExtraLineProblem(std::string_view line)
+std::string ExtraLineProblem(std::string_view line, std::size_t& bookmarks)
 {
     if (line.find_first_of("\r\n") != std::string_view::npos)
         return "contiene un ritorno a capo";
     TableLine kind = ClassifyLine(line);
-    return kind.kind == TableLine::Kind::Refused ? std::move(kind.problem) : std::string();
+    if (kind.kind == TableLine::Kind::Refused)
+        return std::move(kind.problem);
+    if (kind.kind == TableLine::Kind::Bookmark && !kind.text.empty() && ++bookmarks > SlotCount)
+        return "sarebbe riletta come bookmark, ma i bookmark sono già " + std::to_string(SlotCount);
+    return {};
 }
 
 bool IsBookmarkLine(std::string_view line)

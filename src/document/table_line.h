@@ -25,8 +25,11 @@ struct TableLine {
 [[nodiscard]] TableLine ClassifyLine(std::string_view line);
 
 // Why a file with `line` among its extra lines could not be read back the
-// same, or an empty string when it could: a refused line, or a line break.
-[[nodiscard]] std::string ExtraLineProblem(std::string_view line);
+// same, or an empty string when it could: a line break, a refused line, or
+// a bookmark-shaped line beyond the slots. `bookmarks` counts the bookmarks
+// the reader will have met before the line, and grows by one for a
+// bookmark-shaped line.
+[[nodiscard]] std::string ExtraLineProblem(std::string_view line, std::size_t& bookmarks);
 
 // True when the reader would take `line` as a bookmark that fills a slot.
 [[nodiscard]] bool IsBookmarkLine(std::string_view line);

@@ -1,5 +1,6 @@
 #include "document/table_reader.h"
 
+#include "document/file_io.h"
 #include "document/table_document.h"
 #include "document/table_line.h"
 
@@ -35,17 +36,18 @@ void Prefault(const void* data, std::size_t size)
 #endif
 }
 
+struct FileBytes {
+    std::unique_ptr<char[]> data; // not zeroed first: read overwrites it
+    std::size_t size = 0;         // what was read
+    std::uint64_t fileSize = 0;   // what the file had when opened
+    FileStamp stamp;
+};
+
 // Reads the whole file, at most the size it had when opened (a file that
 // grows while being read cannot keep us reading); returns 0 or the errno of
 // the failure. Only a regular file is read: a device or a pipe could go on
 // for ever. EFBIG: the file is larger than any table.
-struct FileBytes {
-    std::unique_ptr<char[]> data; // not zeroed first: read overwrites it
-    std::size_t size = 0;
-    FileStamp stamp;
-};
-
-int ReadWholeFile(const std::filesystem::path& fileName, FileBytes& bytes, std::uint64_t& size)
+int ReadWholeFile(const std::filesystem::path& fileName, FileBytes& bytes)
 {
     const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
@@ -54,28 +56,15 @@ int ReadWholeFile(const std::filesystem::path& fileName, FileBytes& bytes, std::
     int error = 0;
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
         error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-    size = static_cast<std::uint64_t>(info.st_size);
+    bytes.fileSize = static_cast<std::uint64_t>(info.st_size);
     bytes.stamp = StampOf(info);
-    if (!error && size > MaxTableBytes)
+    if (!error && bytes.fileSize > MaxTableBytes)
         error = EFBIG;
     if (!error) {
-        const auto wanted = static_cast<std::size_t>(size);
+        const auto wanted = static_cast<std::size_t>(bytes.fileSize);
         bytes.data = std::make_unique_for_overwrite<char[]>(wanted);
         Prefault(bytes.data.get(), wanted);
-        std::size_t done = 0;
-        while (done < wanted) {
-            const ssize_t got = ::read(fd, bytes.data.get() + done, wanted - done);
-            if (got == 0)
-                break; // the file shrank meanwhile
-            if (got < 0) {
-                if (errno == EINTR)
-                    continue;
-                error = errno;
-                break;
-            }
-            done += static_cast<std::size_t>(got);
-        }
-        bytes.size = done;
+        error = ReadFromStart(fd, bytes.data.get(), wanted, bytes.size);
     }
     ::close(fd);
     return error;
@@ -120,17 +109,13 @@ std::size_t CountFilledLines(std::string_view bytes)
 {
     const char* const begin = bytes.data();
     const char* const end = begin + bytes.size();
-    auto filledBefore = [begin](const char* p) { return p > begin && p[-1] != '\r' && p[-1] != '\n'; };
     std::size_t count = !bytes.empty() && bytes.back() != '\r' && bytes.back() != '\n'; // a last line without end
-    for (const char* p = begin; const void* hit = std::memchr(p, '\n', static_cast<std::size_t>(end - p));) {
-        p = static_cast<const char*>(hit);
-        count += filledBefore(p);
-        ++p;
-    }
-    for (const char* p = begin; const void* hit = std::memchr(p, '\r', static_cast<std::size_t>(end - p));) {
-        p = static_cast<const char*>(hit);
-        count += filledBefore(p);
-        ++p;
+    for (const char lineEnd : {'\r', '\n'}) {
+        for (const char* p = begin; const void* hit = std::memchr(p, lineEnd, static_cast<std::size_t>(end - p));) {
+            p = static_cast<const char*>(hit);
+            count += p > begin && p[-1] != '\r' && p[-1] != '\n';
+            ++p;
+        }
     }
     return count;
 }
@@ -253,10 +238,9 @@ FileResult LoadTable(TableDocument& document, const std::filesystem::path& fileN
 {
     try {
         FileBytes bytes;
-        std::uint64_t size = 0;
-        if (const int error = ReadWholeFile(fileName, bytes, size)) {
+        if (const int error = ReadWholeFile(fileName, bytes)) {
             if (error == EFBIG)
-                return FileResult::Failure("il file è troppo grande per essere una tabella: " + std::to_string(size)
+                return FileResult::Failure("il file è troppo grande per essere una tabella: " + std::to_string(bytes.fileSize)
                                            + " byte, il massimo è 256 MiB");
             return FileResult::Failure("impossibile leggere il file: " + SystemReason(error));
         }

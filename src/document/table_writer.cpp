@@ -35,10 +35,7 @@ FileResult FormatTable(const TableDocument& document, std::string& bytes)
         if (line.empty())
             continue;
         ++number;
-        std::string problem = ExtraLineProblem(line);
-        if (problem.empty() && IsBookmarkLine(line) && ++bookmarks > SlotCount)
-            problem = "sarebbe riletta come bookmark, ma i bookmark sono già " + std::to_string(SlotCount);
-        if (!problem.empty())
+        if (const std::string problem = ExtraLineProblem(line, bookmarks); !problem.empty())
             return FileResult::Failure("la linea extra " + std::to_string(number) + " " + Quoted(line)
                                        + " non si potrebbe rileggere: " + problem);
         size += line.size() + LineEnd.size();

@@ -445,11 +445,11 @@ bool MainWindow::ConfirmOverwrite(const std::string& path)
 
 void MainWindow::mnuSave_Click()
 {
-    TakeManagerLines();
     if (m_document.IsUntitled()) {
         mnuSaveAs_Click();
         return;
     }
+    TakeManagerLines();
     if (m_document.Modified) {
         if (!ConfirmOverwrite(m_document.FileName))
             return;
@@ -529,24 +529,25 @@ void ShowSingle(QPointer<Window>& window, Args&&... args)
 }
 } // namespace
 
+template<typename Manager>
+void MainWindow::ShowManager(QPointer<Manager>& manager)
+{
+    const bool opening = !manager;
+    ShowSingle(manager, m_document);
+    if (opening) {
+        connect(manager, &Manager::documentModified, this, &MainWindow::RefreshModified);
+        connect(this, &MainWindow::tableReplaced, manager, &Manager::Refill);
+    }
+}
+
 void MainWindow::mnuBook_Click()
 {
-    const bool opening = !m_bookmarks;
-    ShowSingle(m_bookmarks, m_document);
-    if (opening) {
-        connect(m_bookmarks, &BookmarkManager::documentModified, this, &MainWindow::RefreshModified);
-        connect(this, &MainWindow::tableReplaced, m_bookmarks, &BookmarkManager::Refill);
-    }
+    ShowManager(m_bookmarks);
 }
 
 void MainWindow::mnuExtra_Click()
 {
-    const bool opening = !m_extraLines;
-    ShowSingle(m_extraLines, m_document);
-    if (opening) {
-        connect(m_extraLines, &ExtraLinesManager::documentModified, this, &MainWindow::RefreshModified);
-        connect(this, &MainWindow::tableReplaced, m_extraLines, &ExtraLinesManager::Refill);
-    }
+    ShowManager(m_extraLines);
 }
 
 void MainWindow::mnuReadme_Click()

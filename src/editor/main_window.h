@@ -99,6 +99,9 @@ private:
     // False when `path` is the table's file, another program changed it
     // since it was read or saved, and the user chose not to overwrite it.
     [[nodiscard]] bool ConfirmOverwrite(const std::string& path);
+    // Opens a manager, or brings it to the front, wired to the table.
+    template<typename Manager>
+    void ShowManager(QPointer<Manager>& manager);
     // What an open extra lines manager lists is what gets saved.
     void TakeManagerLines();
     void ShowFileError(const QString& action, const QString& path, const std::string& reason);

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <sys/types.h>
+
+namespace zelvane {
+
+// Reads up to `size` bytes from the start of the file into `data`, fewer
+// when the file is shorter; `done` is what was read. 0 or the errno.
+[[nodiscard]] int ReadFromStart(int fd, char* data, std::size_t size, std::size_t& done);
+
+// Writes all of `bytes` at `offset`, whatever the system takes per call.
+// 0 or the errno.
+[[nodiscard]] int WriteAllAt(int fd, std::string_view bytes, off_t offset);
+
+} // namespace zelvane
