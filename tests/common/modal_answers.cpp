@@ -1,11 +1,9 @@
 #include "common/modal_answers.h"
 
-#include <QAbstractButton>
 #include <QPushButton>
 #include <QApplication>
 #include <QFileDialog>
 #include <QKeyEvent>
-#include <QListWidget>
 #include <QLineEdit>
 #include <QTimer>
 
@@ -38,10 +36,7 @@ void AnswerBox(QMessageBox::StandardButton button, SeenBox* seen, std::function<
     WhenModal<QMessageBox>([=](QMessageBox* box) {
         if (seen) {
             seen->shown = true;
-            seen->title = box->windowTitle();
             seen->text = box->text();
-            seen->icon = box->icon();
-            seen->buttons = box->standardButtons();
             seen->defaultButton = box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton;
         }
         if (next)
@@ -61,7 +56,6 @@ void AnswerFileDialog(const QString& path, SeenDialog* seen, std::function<void(
             seen->saving = dialog->acceptMode() == QFileDialog::AcceptSave;
             const auto* nameBox = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
             seen->proposedName = nameBox ? nameBox->text() : QString();
-            seen->nameFilters = dialog->nameFilters();
         }
         if (path.isEmpty()) {
             dialog->reject();
@@ -95,22 +89,6 @@ QWidget* VisibleWindow(const char* name)
             return widget;
     }
     return nullptr;
-}
-
-QStringList ListTexts(const QListWidget* list)
-{
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text();
-    return texts;
-}
-
-QWidget* NextTabStop(QWidget* widget)
-{
-    QWidget* next = widget->nextInFocusChain();
-    while (next != widget && !(next->focusPolicy() & Qt::TabFocus))
-        next = next->nextInFocusChain();
-    return next;
 }
 
 } // namespace zelvane::test

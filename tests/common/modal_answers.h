@@ -6,7 +6,6 @@
 #include <functional>
 
 class QFileDialog;
-class QListWidget;
 class QWidget;
 
 namespace zelvane::test {
@@ -14,10 +13,7 @@ namespace zelvane::test {
 // What a message box showed before it was answered.
 struct SeenBox {
     bool shown = false;
-    QString title;
     QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QMessageBox::StandardButtons buttons;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
 };
 
@@ -26,7 +22,6 @@ struct SeenDialog {
     bool shown = false;
     bool saving = false;
     QString proposedName; // the name in the dialog's box when it opened
-    QStringList nameFilters;
 };
 
 // Answer the next modal message box with `button`, noting what it showed
@@ -45,11 +40,5 @@ void TypeCharacters(QWidget* widget, const QString& text);
 
 // The visible top-level window named `name`, or nullptr.
 [[nodiscard]] QWidget* VisibleWindow(const char* name);
-
-// The texts of a list's entries, in order.
-[[nodiscard]] QStringList ListTexts(const QListWidget* list);
-
-// The widget that Tab moves to from `widget`.
-[[nodiscard]] QWidget* NextTabStop(QWidget* widget);
 
 } // namespace zelvane::test

@@ -8,119 +8,56 @@ class TableDocumentTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void clear_table_keeps_slots_and_name();
-    void mark_only_slash_or_star_data();
-    void mark_only_slash_or_star();
-    void unmark();
-    void address_text_data();
-    void address_text();
-    void parse_address_refuses_data();
-    void parse_address_refuses();
+    void clear_table_empties_entries_only();
+    void addresses_data();
+    void addresses();
 };
 
-void TableDocumentTest::clear_table_keeps_slots_and_name()
+void TableDocumentTest::clear_table_empties_entries_only()
 {
     TableDocument doc;
-    doc.Entries[0x41] = {"/", true};
-    doc.Entries[0xFF].Value = "x";
+    doc.Entries[0xFF] = {"/", true, "=<END>"};
     doc.Bookmarks[30] = {3, "last"};
     doc.ExtraLines = {"kept"};
     doc.FileName = "/t.tbl";
     doc.Modified = true;
     doc.ClearTable();
-    for (const TableEntry& entry : doc.Entries)
-        QVERIFY(entry == TableEntry{});
+    QVERIFY(doc.Entries == TableDocument{}.Entries);
     QCOMPARE(doc.Bookmarks[30].Title, std::string("last"));
     QVERIFY(doc.ExtraLines == std::vector<ExtraLine>{"kept"});
-    QCOMPARE(doc.FileName, std::string("/t.tbl"));
-    QVERIFY(!doc.Modified);
     QCOMPARE(doc.Caption(), std::string("/t.tbl - Zelvane 0.9"));
-}
-
-void TableDocumentTest::mark_only_slash_or_star_data()
-{
-    QTest::addColumn<QByteArray>("value");
-    QTest::addColumn<bool>("wasMarked");
-    QTest::addColumn<bool>("accepted");
-
-    QTest::newRow("slash") << QByteArray("/") << false << true;
-    QTest::newRow("star") << QByteArray("*") << false << true;
-    QTest::newRow("already_marked") << QByteArray("/") << true << true;
-    QTest::newRow("empty") << QByteArray() << false << false;
-    QTest::newRow("letter") << QByteArray("A") << false << false;
-    QTest::newRow("two_slashes") << QByteArray("//") << false << false;
-    QTest::newRow("slash_blank") << QByteArray("/ ") << false << false;
-}
-
-void TableDocumentTest::mark_only_slash_or_star()
-{
-    QFETCH(QByteArray, value);
-    QFETCH(bool, wasMarked);
-    QFETCH(bool, accepted);
-
-    TableDocument doc;
-    doc.Entries[0x10] = {value.toStdString(), wasMarked};
-    QCOMPARE(MarkSpecial(doc, 0x10), accepted);
-    QCOMPARE(doc.Entries[0x10].Marked, accepted || wasMarked);
-    QCOMPARE(doc.Entries[0x10].Value, value.toStdString());
-    QCOMPARE(doc.Modified, accepted);
-}
-
-void TableDocumentTest::unmark()
-{
-    TableDocument doc;
-    doc.Entries[0x10] = {"/", true};
-    QVERIFY(UnmarkSpecial(doc, 0x10));
-    QVERIFY(doc.Modified);
-    QCOMPARE(doc.Entries[0x10].Value, std::string("/"));
-    doc.Modified = false;
-    QVERIFY(!UnmarkSpecial(doc, 0x10));
     QVERIFY(!doc.Modified);
 }
 
-void TableDocumentTest::address_text_data()
+void TableDocumentTest::addresses_data()
 {
     QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("valid");
     QTest::addColumn<int>("address");
     QTest::addColumn<QByteArray>("shown");
 
-    QTest::newRow("zero") << QByteArray("0") << 0 << QByteArray("0");
-    QTest::newRow("lower_case") << QByteArray("ff") << 255 << QByteArray("FF");
-    QTest::newRow("leading_zeros") << QByteArray("0001a2b0") << 0x1A2B0 << QByteArray("1A2B0");
-    QTest::newRow("nine_digits_with_leading_zero") << QByteArray("07FFFFFFF") << 0x7FFFFFFF << QByteArray("7FFFFFFF");
-    QTest::newRow("minus_one") << QByteArray("FFFFFFFF") << -1 << QByteArray("FFFFFFFF");
-    QTest::newRow("most_negative") << QByteArray("80000000") << INT32_MIN << QByteArray("80000000");
+    QTest::newRow("zero") << QByteArray("0") << true << 0 << QByteArray("0");
+    QTest::newRow("lower_case_leading_zeros") << QByteArray("0001a2b0") << true << 0x1A2B0 << QByteArray("1A2B0");
+    QTest::newRow("nine_digits_with_leading_zero") << QByteArray("07FFFFFFF") << true << 0x7FFFFFFF << QByteArray("7FFFFFFF");
+    QTest::newRow("minus_one") << QByteArray("FFFFFFFF") << true << -1 << QByteArray("FFFFFFFF");
+    QTest::newRow("most_negative") << QByteArray("80000000") << true << INT32_MIN << QByteArray("80000000");
+    QTest::newRow("empty") << QByteArray() << false << 0 << QByteArray();
+    QTest::newRow("nine_significant_digits") << QByteArray("100000000") << false << 0 << QByteArray();
+    QTest::newRow("blank_between") << QByteArray("1 2") << false << 0 << QByteArray();
 }
 
-void TableDocumentTest::address_text()
+void TableDocumentTest::addresses()
 {
     QFETCH(QByteArray, text);
+    QFETCH(bool, valid);
     QFETCH(int, address);
     QFETCH(QByteArray, shown);
 
     std::int32_t parsed = 12345;
-    QVERIFY(ParseAddress(text.toStdString(), parsed));
-    QCOMPARE(parsed, address);
-    QCOMPARE(AddressText(parsed), shown.toStdString());
-}
-
-void TableDocumentTest::parse_address_refuses_data()
-{
-    QTest::addColumn<QByteArray>("text");
-    QTest::newRow("empty") << QByteArray();
-    QTest::newRow("nine_significant_digits") << QByteArray("100000000");
-    QTest::newRow("prefix") << QByteArray("0x10");
-    QTest::newRow("sign") << QByteArray("-1");
-    QTest::newRow("blank_between") << QByteArray("1 2");
-    QTest::newRow("not_hex") << QByteArray("G");
-}
-
-void TableDocumentTest::parse_address_refuses()
-{
-    QFETCH(QByteArray, text);
-    std::int32_t parsed = 12345;
-    QVERIFY(!ParseAddress(text.toStdString(), parsed));
-    QCOMPARE(parsed, 12345);
+    QCOMPARE(ParseAddress(text.toStdString(), parsed), valid);
+    QCOMPARE(parsed, valid ? address : 12345);
+    if (valid)
+        QCOMPARE(AddressText(parsed), shown.toStdString());
 }
 
 QTEST_APPLESS_MAIN(TableDocumentTest)

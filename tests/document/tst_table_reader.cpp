@@ -60,8 +60,7 @@ private slots:
     void line_ends_data();
     void line_ends();
     void extra_lines_have_no_limit_bookmarks_have_31_slots();
-    void success_replaces_the_whole_table();
-    void oversized_file_and_non_files_refused();
+    void load_replaces_the_table_from_regular_files_only();
 };
 
 void TableReaderTest::entries_and_extra_lines_data()
@@ -73,11 +72,7 @@ void TableReaderTest::entries_and_extra_lines_data()
     QTest::addColumn<QByteArrayList>("extras");
 
     const QByteArrayList none;
-    QTest::newRow("code") << QByteArray("41=A") << QByteArray("A") << false << QByteArray() << none;
-    QTest::newRow("lower_case_digits") << QByteArray("4a=x\n41=y") << QByteArray("y") << false << QByteArray() << none;
     QTest::newRow("value_keeps_equals_and_blanks") << QByteArray("41= a=b ") << QByteArray(" a=b ") << false << QByteArray() << none;
-    QTest::newRow("value_with_nul_and_high_bytes") << QByteArray("41=\xA4\xAB\0x", 7) << QByteArray("\xA4\xAB\0x", 4) << false << QByteArray() << none;
-    QTest::newRow("end_of_line") << QByteArray("/41") << QByteArray("/") << true << QByteArray() << none;
     QTest::newRow("end_marker_keeps_its_text") << QByteArray("*41=<END>") << QByteArray("*") << true << QByteArray("=<END>") << none;
     QTest::newRow("two_byte_end_marker") << QByteArray("/4100=<END>") << QByteArray("/") << true << QByteArray("00=<END>") << none;
     QTest::newRow("comments_and_other_tools_lines") << QByteArray("# HIRAGANA\n; x\n// y\n$F1=<p>,3\n@main\n100=-\n8140=xy\n 41=A\n41 = A\n   ")
@@ -103,9 +98,8 @@ void TableReaderTest::entries_and_extra_lines()
     QFETCH(QByteArray, tail);
     QFETCH(QByteArrayList, extras);
 
-    QTemporaryDir dir;
     TableDocument doc;
-    const FileResult result = LoadTable(doc, Write(dir, bytes));
+    const FileResult result = ParseTable(doc, bytes.toStdString());
     QVERIFY2(result, result.message.c_str());
     const TableEntry expected{value.toStdString(), marked, tail.toStdString()};
     QVERIFY(doc.Entries[0x41] == expected);
@@ -119,13 +113,8 @@ void TableReaderTest::bookmarks_data()
     QTest::addColumn<qint64>("address");
     QTest::addColumn<QByteArray>("title"); // empty: no slot taken
 
-    QTest::newRow("bookmark") << QByteArray("(1A2h)Menu") << 0x1A2LL << QByteArray("Menu");
     QTest::newRow("upper_H_and_lower_digits") << QByteArray("(1a2H)Menu") << 0x1A2LL << QByteArray("Menu");
-    QTest::newRow("title_keeps_blank") << QByteArray("(12h) x") << 0x12LL << QByteArray(" x");
-    QTest::newRow("leading_zeros") << QByteArray("(00a0h)t") << 0xA0LL << QByteArray("t");
     QTest::newRow("first_h_paren_ends_address") << QByteArray("(5h)a h)b") << 5LL << QByteArray("a h)b");
-    // Eight digits from 8 up are negative: the same 32 bits.
-    QTest::newRow("negative") << QByteArray("(FFFFFFFFh)end") << -1LL << QByteArray("end");
     QTest::newRow("empty_title_takes_no_slot") << QByteArray("(5h)") << 0LL << QByteArray();
 }
 
@@ -135,9 +124,8 @@ void TableReaderTest::bookmarks()
     QFETCH(qint64, address);
     QFETCH(QByteArray, title);
 
-    QTemporaryDir dir;
     TableDocument doc;
-    QVERIFY(LoadTable(doc, Write(dir, line + "\r\n(1h)next")));
+    QVERIFY(ParseTable(doc, (line + "\r\n(1h)next").toStdString()));
     const std::size_t next = title.isEmpty() ? 0 : 1;
     if (next)
         QVERIFY(doc.Bookmarks[0] == (Bookmark{static_cast<std::int32_t>(address), title.toStdString()}));
@@ -152,14 +140,9 @@ void TableReaderTest::failures_leave_the_table_as_it_was_data()
 
     QTest::newRow("code_not_hex") << QByteArray("41=A\r\n4G=x\r\n42=B\r\n") << 2;
     QTest::newRow("slash_claimed_as_code") << QByteArray("/A=1\r\n") << 1;
-    QTest::newRow("paren_claimed_as_code") << QByteArray("\r\n(1=2\r\n") << 2;
     QTest::newRow("nul_claimed_as_code") << QByteArray("\0" "A=1", 4) << 1;
-    QTest::newRow("slash_alone") << QByteArray("/\r\n") << 1;
     QTest::newRow("star_alone") << QByteArray("41=A\n*") << 2;
-    QTest::newRow("slash_one_digit") << QByteArray("/5\r\n") << 1;
-    QTest::newRow("star_not_hex") << QByteArray("*XY\r\n") << 1;
     QTest::newRow("bookmark_empty_address") << QByteArray("(h)x\r\n") << 1;
-    QTest::newRow("bookmark_address_not_hex") << QByteArray("(0x10h)x\r\n") << 1;
     QTest::newRow("bookmark_address_too_large") << QByteArray("(100000000h)x\r\n") << 1;
     QTest::newRow("utf16_little_endian") << QByteArray("\xFF\xFE" "4\0" "1\0=\0A\0\r\0\n\0", 14) << 0;
     QTest::newRow("utf16_big_endian") << QByteArray("\xFE\xFF\0" "4\0" "1", 6) << 0;
@@ -170,9 +153,8 @@ void TableReaderTest::failures_leave_the_table_as_it_was()
     QFETCH(QByteArray, bytes);
     QFETCH(int, line);
 
-    QTemporaryDir dir;
     TableDocument doc = Populated();
-    const FileResult result = LoadTable(doc, Write(dir, bytes));
+    const FileResult result = ParseTable(doc, bytes.toStdString());
     QVERIFY(!result);
     QCOMPARE(result.line, static_cast<std::size_t>(line));
     if (line)
@@ -187,7 +169,6 @@ void TableReaderTest::line_ends_data()
     QTest::addColumn<QByteArray>("bytes");
 
     QTest::newRow("crlf") << QByteArray("s: 20\r\n41=A\r\n(5h)t\r\n");
-    QTest::newRow("cr") << QByteArray("s: 20\r41=A\r(5h)t\r");
     QTest::newRow("lf") << QByteArray("s: 20\n41=A\n(5h)t\n");
     QTest::newRow("no_final_line_end") << QByteArray("s: 20\r\n41=A\r\n(5h)t");
     QTest::newRow("empty_lines_everywhere") << QByteArray("\r\n\r\ns: 20\n\n\r41=A\r\n\r\n\r\n(5h)t\r\n\r\n");
@@ -197,9 +178,8 @@ void TableReaderTest::line_ends()
 {
     QFETCH(QByteArray, bytes);
 
-    QTemporaryDir dir;
     TableDocument doc;
-    QVERIFY(LoadTable(doc, Write(dir, bytes)));
+    QVERIFY(ParseTable(doc, bytes.toStdString()));
     QVERIFY(doc.ExtraLines == std::vector<ExtraLine>{"s: 20"});
     QCOMPARE(doc.Entries[0x41].Value, std::string("A"));
     QVERIFY(doc.Bookmarks[0] == (Bookmark{5, "t"}));
@@ -212,50 +192,41 @@ void TableReaderTest::extra_lines_have_no_limit_bookmarks_have_31_slots()
         bytes += "8" + QByteArray::number(100 + i) + "=x\n";
     for (int i = 0; i < 31; ++i)
         bytes += "(" + QByteArray::number(i, 16) + "h)b\n";
-    QTemporaryDir dir;
     TableDocument doc;
-    QVERIFY(LoadTable(doc, Write(dir, bytes)));
+    QVERIFY(ParseTable(doc, bytes.toStdString()));
     QCOMPARE(doc.ExtraLines.size(), std::size_t{2000});
     QCOMPARE(doc.ExtraLines.back(), std::string("82099=x"));
     QCOMPARE(doc.BookmarkCount(), SlotCount);
 
     doc = Populated();
-    const FileResult result = LoadTable(doc, Write(dir, bytes + "(1Fh)32nd\n"));
+    const FileResult result = ParseTable(doc, (bytes + "(1Fh)32nd\n").toStdString());
     QCOMPARE(result.line, std::size_t{2032});
     QVERIFY(SameDocument(doc, Populated()));
 }
 
-void TableReaderTest::success_replaces_the_whole_table()
+void TableReaderTest::load_replaces_the_table_from_regular_files_only()
 {
     QTemporaryDir dir;
-    const auto path = Write(dir, "42=B\r\n");
+    const auto good = Write(dir, "42=B\r\n");
     TableDocument doc = Populated();
-    QVERIFY(LoadTable(doc, path));
+    QVERIFY(LoadTable(doc, good));
     TableDocument expected;
     expected.Entries[0x42].Value = "B";
-    expected.FileName = path.string();
+    expected.FileName = good.string();
     expected.Modified = true; // the reader leaves Modified to its caller
     QVERIFY(SameDocument(doc, expected));
-}
 
-void TableReaderTest::oversized_file_and_non_files_refused()
-{
-    QTemporaryDir dir;
-    // A sparse file: its size is all that counts, nothing is read.
+    // A sparse file: its size is all that counts, nothing is read. A pipe
+    // would never end; it is refused, not read.
     const auto big = Write(dir, "41=A\n", "big.tbl");
     QCOMPARE(::truncate(big.c_str(), static_cast<off_t>(MaxTableBytes + 1)), 0);
-    // A pipe would never end; it is refused, not read.
     const std::filesystem::path pipe = dir.filePath("pipe").toStdString();
     QCOMPARE(::mkfifo(pipe.c_str(), 0600), 0);
-    for (const std::filesystem::path& path : {big, std::filesystem::path(dir.filePath("missing.tbl").toStdString()),
-                                              std::filesystem::path(dir.path().toStdString()), pipe}) {
-        TableDocument doc = Populated();
-        const FileResult result = LoadTable(doc, path);
-        QVERIFY(!result);
-        QVERIFY(!result.message.empty());
+    for (const std::filesystem::path& path : {big, good.parent_path() / "missing.tbl", good.parent_path(), pipe}) {
+        doc = Populated();
+        QVERIFY(!LoadTable(doc, path).message.empty());
         QVERIFY(SameDocument(doc, Populated()));
     }
-    TableDocument doc;
     QVERIFY(LoadTable(doc, big).message.find(std::to_string(MaxTableBytes + 1) + " byte") != std::string::npos);
 }
 
