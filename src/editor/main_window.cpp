@@ -600,6 +600,11 @@ void MainWindow::ApplyTypedKey(int keyCode)
     const std::uint8_t code = currentCode();
     TableEntry& entry = m_document.Entries[code];
     entry.Value = ConvertTypedKey(entry.Value, static_cast<char>(keyCode), m_inputMode);
+    EntryEdited(code);
+}
+
+void MainWindow::EntryEdited(std::uint8_t code)
+{
     m_document.Modified = true;
     m_model->EntryChanged(code);
     RefreshModified();
@@ -617,11 +622,8 @@ void MainWindow::Backspace()
             value.pop_back();
         else
             value.clear();
-        m_document.Modified = true;
-        m_model->EntryChanged(code);
-        RefreshModified();
+        EntryEdited(code);
     }
-    RefreshStatusText();
 }
 
 // ---- Special codes ----
@@ -634,17 +636,14 @@ void MainWindow::MarkSpecial()
         box.exec();
         return;
     }
-    m_model->EntryChanged(code);
-    RefreshModified();
+    EntryEdited(code);
 }
 
 void MainWindow::UnmarkSpecial()
 {
     const std::uint8_t code = currentCode();
-    if (!zelvane::UnmarkSpecial(m_document, code))
-        return;
-    m_model->EntryChanged(code);
-    RefreshModified();
+    if (zelvane::UnmarkSpecial(m_document, code))
+        EntryEdited(code);
 }
 
 // ---- Fills ----

@@ -113,6 +113,8 @@ private:
 
     void RefreshCaption();
     void RefreshStatusText();
+    // After an edit of one entry: Modified, the cell, the panels.
+    void EntryEdited(std::uint8_t code);
     void RefreshInputMode();
     void RefreshCapsLock();
 
