@@ -1,7 +1,8 @@
 #include "dialogs/about_window.h"
 
+#include "common/fonts.h"
+#include "common/pictures.h"
 #include "dialogs/dialog_parts.h"
-#include "editor/pictures.h"
 
 #include <QLabel>
 #include <QPainter>

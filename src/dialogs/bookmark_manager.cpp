@@ -1,8 +1,9 @@
 #include "dialogs/bookmark_manager.h"
 
+#include "common/eight_bit_text.h"
+#include "common/fonts.h"
+#include "common/table_notifier.h"
 #include "dialogs/dialog_parts.h"
-#include "document/table_document.h"
-#include "editor/eight_bit_text.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -11,6 +12,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
+
+#include <algorithm>
 
 namespace zelvane {
 
@@ -51,9 +54,10 @@ protected:
 };
 } // namespace
 
-BookmarkManager::BookmarkManager(TableDocument& document, QWidget* parent)
+BookmarkManager::BookmarkManager(TableNotifier& notifier, QWidget* parent)
     : QWidget(parent)
-    , m_document(document)
+    , m_notifier(notifier)
+    , m_document(notifier.document())
 {
     SetUpToolWindow(this, "frmBook", Texts::Title, QSize(297, 176));
     MakeFrame(this, Texts::Frame);
@@ -83,20 +87,18 @@ BookmarkManager::BookmarkManager(TableDocument& document, QWidget* parent)
     connect(m_update, &QPushButton::clicked, this, &BookmarkManager::cmdUpdate_Click);
     connect(m_delete, &QPushButton::clicked, this, &BookmarkManager::cmdDel_Click);
     connect(close, &QPushButton::clicked, this, &BookmarkManager::cmdOk_Click);
+    connect(&m_notifier, &TableNotifier::replaced, this, &BookmarkManager::Refill);
 
     Refill();
 }
 
 void BookmarkManager::Refill()
 {
-    {
-        const QSignalBlocker blocker(m_list);
-        m_list->clear();
-        for (const Bookmark& bookmark : m_document.Bookmarks) {
-            if (!bookmark.Title.empty())
-                m_list->addItem(ToDisplay(bookmark.Title));
-        }
-    }
+    m_slots.Assign({m_document.Bookmarks.begin(), m_document.Bookmarks.begin() + m_document.BookmarkCount()});
+    QStringList titles;
+    for (const Bookmark& bookmark : m_slots.Entries())
+        titles << ToDisplay(bookmark.Title);
+    ShowEntries(m_list, titles);
     m_address->clear();
     m_title->clear();
     const bool any = m_list->count() > 0;
@@ -110,7 +112,7 @@ void BookmarkManager::lstBook_Click()
     const int row = SelectedRow(m_list);
     if (row < 0)
         return;
-    const Bookmark& bookmark = m_document.Bookmarks[static_cast<std::size_t>(row)];
+    const Bookmark& bookmark = m_slots[static_cast<std::size_t>(row)];
     m_address->setText(QString::fromStdString(AddressText(bookmark.Address)));
     m_title->setText(ToDisplay(bookmark.Title));
 }
@@ -142,7 +144,7 @@ bool BookmarkManager::ReadAddress(std::int32_t& address)
 {
     // Blanks around the digits are forgiven; anything else must be digits.
     if (!ParseAddress(m_address->text().trimmed().toStdString(), address)) {
-        ShowRefusal(this, Texts::BadAddress);
+        ShowRefusal(this, Texts::BadAddress, m_address);
         return false;
     }
     return true;
@@ -152,36 +154,36 @@ bool BookmarkManager::ReadTitle(std::string& title)
 {
     const auto bytes = FromDisplay(m_title->text());
     if (!bytes || bytes->empty()) {
-        ShowRefusal(this, Texts::EmptyTitle);
+        ShowRefusal(this, Texts::EmptyTitle, m_title);
         return false;
     }
     title = *bytes;
     return true;
 }
 
-void BookmarkManager::SetModified()
+void BookmarkManager::Store()
 {
-    m_document.Modified = true;
-    emit documentModified();
+    std::ranges::fill(m_document.Bookmarks, Bookmark{});
+    std::ranges::copy(m_slots.Entries(), m_document.Bookmarks.begin());
+    m_notifier.SetModified(true);
 }
 
 void BookmarkManager::cmdAdd_Click()
 {
-    const auto count = static_cast<std::size_t>(m_list->count());
-    if (count >= SlotCount) {
-        ShowRefusal(this, Texts::Full.arg(SlotCount));
+    if (m_slots.Full()) {
+        ShowRefusal(this, Texts::Full.arg(SlotCount), m_address);
         return;
     }
     std::string title;
     std::int32_t address = 0;
     if (!ReadTitle(title) || !ReadAddress(address))
         return;
-    m_document.Bookmarks[count] = Bookmark{address, title};
+    m_slots.Add(Bookmark{address, title});
     {
         const QSignalBlocker blocker(m_list);
         m_list->addItem(m_title->text());
     }
-    SetModified();
+    Store();
     m_update->setEnabled(true);
     m_delete->setEnabled(true);
 }
@@ -190,16 +192,17 @@ void BookmarkManager::cmdUpdate_Click()
 {
     const int row = SelectedRow(m_list);
     if (row < 0) {
-        SetModified();
+        // Nothing chosen: the table is only marked as changed.
+        m_notifier.SetModified(true);
         return;
     }
     std::string title;
     std::int32_t address = 0;
     if (!ReadTitle(title) || !ReadAddress(address))
         return;
-    m_document.Bookmarks[static_cast<std::size_t>(row)] = Bookmark{address, title};
+    m_slots.Replace(static_cast<std::size_t>(row), Bookmark{address, title});
     m_list->item(row)->setText(m_title->text());
-    SetModified();
+    Store();
 }
 
 void BookmarkManager::cmdDel_Click()
@@ -207,15 +210,11 @@ void BookmarkManager::cmdDel_Click()
     const int row = SelectedRow(m_list);
     if (row < 0)
         return;
-    // The last bookmark moves into the freed slot, keeping them gapless.
-    auto& bookmarks = m_document.Bookmarks;
-    const auto last = static_cast<std::size_t>(m_list->count() - 1);
-    bookmarks[static_cast<std::size_t>(row)] = bookmarks[last];
-    bookmarks[last] = Bookmark{};
+    m_slots.Remove(static_cast<std::size_t>(row));
     MoveLastIntoRow(m_list, row);
     if (m_list->count() == 0)
         m_delete->setEnabled(false);
-    SetModified();
+    Store();
 }
 
 void BookmarkManager::cmdOk_Click()

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "document/slot_list.h"
+#include "document/table_document.h"
+
 #include <QWidget>
 
 class QLineEdit;
@@ -8,19 +11,16 @@ class QPushButton;
 
 namespace zelvane {
 
-class TableDocument;
+class TableNotifier;
 
-// The bookmark manager: edits the document's bookmark slots in place. The
-// bookmarks in use are slots 0 to n-1, and list position i shows slot i.
+// The bookmark manager: every change goes straight to the document's
+// bookmark slots. The bookmarks in use are slots 0 to n-1, and list
+// position i shows slot i.
 class BookmarkManager : public QWidget {
     Q_OBJECT
 
 public:
-    explicit BookmarkManager(TableDocument& document, QWidget* parent = nullptr);
-
-signals:
-    // A change reached the document and raised its Modified flag.
-    void documentModified();
+    explicit BookmarkManager(TableNotifier& notifier, QWidget* parent = nullptr);
 
 public slots:
     // Fills the list from the slots and sets the opening state.
@@ -39,9 +39,12 @@ private:
     [[nodiscard]] bool ReadAddress(std::int32_t& address);
     // The title box, or a message and false when it is empty.
     [[nodiscard]] bool ReadTitle(std::string& title);
-    void SetModified();
+    // The slots into the document, Modified set.
+    void Store();
 
+    TableNotifier& m_notifier;
     TableDocument& m_document;
+    SlotList<Bookmark> m_slots{SlotCount};
     QListWidget* m_list = nullptr;
     QLineEdit* m_address = nullptr;
     QLineEdit* m_title = nullptr;

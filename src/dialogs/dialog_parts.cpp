@@ -1,6 +1,6 @@
 #include "dialogs/dialog_parts.h"
 
-#include "editor/eight_bit_text.h"
+#include "common/eight_bit_text.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
@@ -22,10 +22,22 @@ void MoveLastIntoRow(QListWidget* list, int row)
         list->clearSelection();
 }
 
-void ShowRefusal(QWidget* form, const QString& message)
+void ShowRefusal(QWidget* form, const QString& message, QWidget* toCorrect)
 {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Errore"), message, QMessageBox::Ok, form);
     box.exec();
+    // The window manager may hand the activation to the main window when
+    // the box goes; the user is about to correct the box that was refused.
+    form->raise();
+    form->activateWindow();
+    toCorrect->setFocus(Qt::OtherFocusReason);
+}
+
+void ShowEntries(QListWidget* list, const QStringList& texts)
+{
+    const QSignalBlocker blocker(list);
+    list->clear();
+    list->addItems(texts);
 }
 
 QGroupBox* MakeFrame(QWidget* form, const QString& caption)
@@ -85,14 +97,6 @@ void SetUpToolWindow(QWidget* form, const char* name, const QString& title, cons
     form->setWindowTitle(title);
     form->setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     form->setFixedSize(size);
-}
-
-QFont FontWithFallback(const QString& family, qreal pointSize, QFont::StyleHint fallback)
-{
-    QFont font(family);
-    font.setStyleHint(fallback);
-    font.setPointSizeF(pointSize);
-    return font;
 }
 
 } // namespace zelvane

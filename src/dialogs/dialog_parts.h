@@ -1,7 +1,9 @@
 #pragma once
 
-#include <QFont>
+#include <QRect>
+#include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include <initializer_list>
 
@@ -27,16 +29,17 @@ QGroupBox* MakeFrame(QWidget* form, const QString& caption);
 // the entries in use stay gapless. The list's signals stay quiet.
 void MoveLastIntoRow(QListWidget* list, int row);
 
-// The managers' refusal: a warning box titled "Errore" over `form`.
-void ShowRefusal(QWidget* form, const QString& message);
+// The managers' refusal: a warning box titled "Errore" over `form`; then
+// `form` is active again with the focus in `toCorrect`.
+void ShowRefusal(QWidget* form, const QString& message, QWidget* toCorrect);
+
+// The list shows `texts`, its signals quiet.
+void ShowEntries(QListWidget* list, const QStringList& texts);
 
 // Tab moves through `widgets` in the order given.
 void SetTabChain(std::initializer_list<QWidget*> widgets);
 
 // A tool window of a fixed client size, without owner or taskbar entry.
 void SetUpToolWindow(QWidget* form, const char* name, const QString& title, const QSize& size);
-
-// The family chain of a font the window asks for, with its fallbacks.
-[[nodiscard]] QFont FontWithFallback(const QString& family, qreal pointSize, QFont::StyleHint fallback);
 
 } // namespace zelvane

@@ -1,15 +1,18 @@
 #include "dialogs/extra_lines_manager.h"
 
+#include "common/eight_bit_text.h"
+#include "common/table_notifier.h"
 #include "dialogs/dialog_parts.h"
-#include "document/table_document.h"
 #include "document/table_line.h"
-#include "editor/eight_bit_text.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
+
+#include <algorithm>
+#include <iterator>
 
 namespace zelvane {
 
@@ -25,9 +28,10 @@ const auto Unreadable = QStringLiteral("Questa linea non si potrebbe rileggere d
 } // namespace Texts
 } // namespace
 
-ExtraLinesManager::ExtraLinesManager(TableDocument& document, QWidget* parent)
+ExtraLinesManager::ExtraLinesManager(TableNotifier& notifier, QWidget* parent)
     : QWidget(parent)
-    , m_document(document)
+    , m_notifier(notifier)
+    , m_document(notifier.document())
 {
     SetUpToolWindow(this, "frmExtra", Texts::Title, QSize(296, 175));
     MakeFrame(this, Texts::Frame);
@@ -47,20 +51,23 @@ ExtraLinesManager::ExtraLinesManager(TableDocument& document, QWidget* parent)
     connect(m_update, &QPushButton::clicked, this, &ExtraLinesManager::cmdUpdate_Click);
     connect(m_delete, &QPushButton::clicked, this, &ExtraLinesManager::cmdDel_Click);
     connect(close, &QPushButton::clicked, this, &ExtraLinesManager::cmdOk_Click);
+    connect(&m_notifier, &TableNotifier::replaced, this, &ExtraLinesManager::Refill);
 
     Refill();
 }
 
 void ExtraLinesManager::Refill()
 {
-    {
-        const QSignalBlocker blocker(m_list);
-        m_list->clear();
-        for (const ExtraLine& line : m_document.ExtraLines) {
-            if (!line.empty())
-                m_list->addItem(ToDisplay(line));
+    std::vector<ExtraLine> lines;
+    QStringList texts;
+    for (const ExtraLine& line : m_document.ExtraLines) {
+        if (!line.empty()) {
+            lines.push_back(line);
+            texts << ToDisplay(line);
         }
     }
+    m_lines.Assign(std::move(lines));
+    ShowEntries(m_list, texts);
     m_line->clear();
     m_add->setEnabled(false);
     RefreshButtons();
@@ -85,45 +92,33 @@ void ExtraLinesManager::txtLine_Change(const QString& text)
     m_add->setEnabled(!text.isEmpty());
 }
 
-void ExtraLinesManager::SetModified()
-{
-    m_document.Modified = true;
-    emit documentModified();
-}
-
-std::string ExtraLinesManager::LineAt(int row) const
-{
-    return FromDisplay(m_list->item(row)->text()).value_or(std::string());
-}
-
 bool ExtraLinesManager::Acceptable(const std::string& line, int replacedRow)
 {
     // The table's bookmarks and the list's bookmark-shaped lines take
     // their slots first.
     std::size_t bookmarks = m_document.BookmarkCount();
-    for (int row = 0; row < m_list->count(); ++row) {
-        if (row != replacedRow && IsBookmarkLine(LineAt(row)))
+    for (std::size_t row = 0; row < m_lines.Size(); ++row) {
+        if (static_cast<int>(row) != replacedRow && IsBookmarkLine(m_lines[row]))
             ++bookmarks;
     }
     const std::string problem = ExtraLineProblem(line, bookmarks);
     if (problem.empty())
         return true;
-    ShowRefusal(this, Texts::Unreadable.arg(QString::fromStdString(problem)));
     // The text stays in the box, ready to be corrected.
-    activateWindow();
-    m_line->setFocus();
+    ShowRefusal(this, Texts::Unreadable.arg(QString::fromStdString(problem)), m_line);
     return false;
 }
 
 void ExtraLinesManager::cmdAdd_Click()
 {
-    if (const std::string line = FromDisplay(m_line->text()).value_or(std::string()); !line.empty()) {
+    if (std::string line = FromDisplay(m_line->text()).value_or(std::string()); !line.empty()) {
         if (!Acceptable(line, -1))
             return;
+        m_lines.Add(std::move(line));
         const QSignalBlocker blocker(m_list);
         m_list->addItem(m_line->text());
         m_list->scrollToBottom();
-        SetModified();
+        m_notifier.SetModified(true);
     }
     RefreshButtons();
 }
@@ -131,10 +126,14 @@ void ExtraLinesManager::cmdAdd_Click()
 void ExtraLinesManager::cmdUpdate_Click()
 {
     const int row = SelectedRow(m_list);
-    if (row < 0 || !Acceptable(FromDisplay(m_line->text()).value_or(std::string()), row))
+    if (row < 0)
         return;
+    std::string line = FromDisplay(m_line->text()).value_or(std::string());
+    if (!Acceptable(line, row))
+        return;
+    m_lines.Replace(static_cast<std::size_t>(row), std::move(line));
     m_list->item(row)->setText(m_line->text());
-    SetModified();
+    m_notifier.SetModified(true);
 }
 
 void ExtraLinesManager::cmdDel_Click()
@@ -142,26 +141,24 @@ void ExtraLinesManager::cmdDel_Click()
     const int row = SelectedRow(m_list);
     if (row < 0)
         return;
+    m_lines.Remove(static_cast<std::size_t>(row));
     MoveLastIntoRow(m_list, row);
     m_line->clear();
-    SetModified();
+    m_notifier.SetModified(true);
     if (m_list->count() == 0)
         RefreshButtons();
 }
 
 void ExtraLinesManager::WriteBack()
 {
+    // An emptied line is left out.
     std::vector<ExtraLine> lines;
-    lines.reserve(static_cast<std::size_t>(m_list->count()));
-    for (int row = 0; row < m_list->count(); ++row) {
-        std::string line = LineAt(row);
-        if (!line.empty())
-            lines.push_back(std::move(line));
-    }
+    lines.reserve(m_lines.Size());
+    std::ranges::copy_if(m_lines.Entries(), std::back_inserter(lines), [](const ExtraLine& line) { return !line.empty(); });
     if (lines == m_document.ExtraLines)
         return;
     m_document.ExtraLines = std::move(lines);
-    SetModified();
+    m_notifier.SetModified(true);
 }
 
 void ExtraLinesManager::cmdOk_Click()

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "document/slot_list.h"
+#include "document/table_document.h"
+
 #include <QWidget>
 
 #include <string>
@@ -10,18 +13,15 @@ class QPushButton;
 
 namespace zelvane {
 
-class TableDocument;
+class TableNotifier;
 
-// The extra lines manager: edits a working copy, its list, which reaches
-// the document's slots only through "&Chiudi".
+// The extra lines manager: edits a working copy of the lines, which
+// reaches the document through "&Chiudi", or a save while it is open.
 class ExtraLinesManager : public QWidget {
     Q_OBJECT
 
 public:
-    explicit ExtraLinesManager(TableDocument& document, QWidget* parent = nullptr);
-
-signals:
-    void documentModified();
+    explicit ExtraLinesManager(TableNotifier& notifier, QWidget* parent = nullptr);
 
 public slots:
     // Drops the working copy and fills the list from the slots again.
@@ -41,11 +41,11 @@ private:
     // False, after telling the user why, when the file could not be read
     // back with `line` in place of row `replacedRow` (-1: added).
     bool Acceptable(const std::string& line, int replacedRow);
-    [[nodiscard]] std::string LineAt(int row) const;
-    void SetModified();
     void RefreshButtons();
 
+    TableNotifier& m_notifier;
     TableDocument& m_document;
+    SlotList<ExtraLine> m_lines;
     QListWidget* m_list = nullptr;
     QLineEdit* m_line = nullptr;
     QPushButton* m_update = nullptr;

@@ -1,10 +1,23 @@
 #include "document/table_document.h"
 
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
 namespace zelvane {
 
 namespace {
-constexpr char HexDigits[] = "0123456789ABCDEF";
+// Upper-case hexadecimal digits of `value`, at least `width` of them.
+std::string UpperHex(std::uint32_t value, std::size_t width)
+{
+    char buffer[8];
+    const auto end = std::to_chars(std::begin(buffer), std::end(buffer), value, 16).ptr;
+    std::string text(width > std::size_t(end - buffer) ? width - std::size_t(end - buffer) : 0, '0');
+    text.append(buffer, end);
+    std::ranges::transform(text, text.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return text;
 }
+} // namespace
 
 void TableDocument::ClearTable()
 {
@@ -49,37 +62,28 @@ bool UnmarkSpecial(TableDocument& document, std::uint8_t code)
 
 std::string CodeText(std::uint8_t code)
 {
-    return {HexDigits[code >> 4], HexDigits[code & 0x0F]};
+    return UpperHex(code, 2);
 }
 
 std::string AddressText(std::int32_t address)
 {
-    auto bits = static_cast<std::uint32_t>(address);
-    char buffer[8];
-    std::size_t start = sizeof buffer;
-    do {
-        buffer[--start] = HexDigits[bits & 0x0F];
-        bits >>= 4;
-    } while (bits != 0);
-    return {buffer + start, sizeof buffer - start};
+    return UpperHex(static_cast<std::uint32_t>(address), 1);
+}
+
+bool ParseHex(std::string_view text, std::uint32_t& value)
+{
+    // from_chars takes no sign and no blanks for an unsigned number, and
+    // reports more than 32 bits as out of range.
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value, 16);
+    return !text.empty() && error == std::errc{} && stop == end;
 }
 
 bool ParseAddress(std::string_view text, std::int32_t& address)
 {
-    if (text.empty())
-        return false;
     std::uint32_t value = 0;
-    int significant = 0;
-    for (char c : text) {
-        const int digit = HexDigitValue(c);
-        if (digit < 0)
-            return false;
-        if (significant > 0 || digit != 0)
-            ++significant;
-        if (significant > 8)
-            return false;
-        value = (value << 4) | static_cast<std::uint32_t>(digit);
-    }
+    if (!ParseHex(text, value))
+        return false;
     address = static_cast<std::int32_t>(value);
     return true;
 }

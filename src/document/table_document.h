@@ -94,15 +94,8 @@ bool UnmarkSpecial(TableDocument& document, std::uint8_t code);
 // either case) as a 32-bit two's-complement number. Anything else fails.
 [[nodiscard]] bool ParseAddress(std::string_view text, std::int32_t& address);
 
-[[nodiscard]] constexpr int HexDigitValue(char c) noexcept
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
+// Hexadecimal digits of either case, nothing else, as an unsigned number
+// of at most 32 bits.
+[[nodiscard]] bool ParseHex(std::string_view text, std::uint32_t& value);
 
 } // namespace zelvane

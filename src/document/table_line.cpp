@@ -8,11 +8,11 @@ namespace {
 
 bool HexPair(char high, char low, std::uint8_t& code)
 {
-    const int h = HexDigitValue(high);
-    const int l = HexDigitValue(low);
-    if (h < 0 || l < 0)
+    const char digits[] = {high, low};
+    std::uint32_t value = 0;
+    if (!ParseHex({digits, 2}, value))
         return false;
-    code = static_cast<std::uint8_t>(h * 16 + l);
+    code = static_cast<std::uint8_t>(value);
     return true;
 }
 

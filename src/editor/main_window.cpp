@@ -1,27 +1,23 @@
 #include "editor/main_window.h"
 
+#include "common/eight_bit_text.h"
+#include "common/pictures.h"
+#include "common/table_notifier.h"
 #include "dialogs/about_window.h"
 #include "dialogs/bookmark_manager.h"
 #include "dialogs/extra_lines_manager.h"
 #include "dialogs/guide_window.h"
-#include "document/table_reader.h"
-#include "document/table_writer.h"
 #include "editor/caps_lock.h"
-#include "editor/eight_bit_text.h"
-#include "editor/pictures.h"
-#include "editor/status_panel.h"
+#include "editor/file_commands.h"
+#include "editor/status_bar.h"
 #include "editor/table_grid.h"
 #include "editor/table_model.h"
 #include "kana/kana_tables.h"
-#include "kana/romaji_conversion.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileDialog>
-#include <QHeaderView>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -29,51 +25,17 @@ namespace zelvane {
 
 namespace {
 
-// Every text this window shows, as the user sees it.
+// Every text this window shows itself, as the user sees it.
 namespace Texts {
 const auto InitialTitle = QStringLiteral("Zelvane 0.9");
-const auto FileFilter = QStringLiteral("File Tabella (.tbl)|*.tbl|File di testo (*.txt)|*.txt|Tutti i file (*.*)|*.*");
-const auto SavePromptTitle = QStringLiteral("Tabella Modificata");
-const auto SavePrompt = QStringLiteral("La tabella corrente è stata modificata.\r\n\r\nSalvare le modifiche?");
-const auto ChangedOnDiskTitle = QStringLiteral("File modificato");
-const auto ChangedOnDisk = QStringLiteral("Il file\r\n%1\r\nè stato modificato da un altro programma dopo che Zelvane l'ha letto o salvato.\r\n\r\nSovrascriverlo con la tabella aperta?");
 const auto MarkRefusedTitle = QStringLiteral("Errore...");
 const auto MarkRefused =
     QStringLiteral("La cella selezionata non contiene un carattere\r\nriconosciuto da Zelvane come speciale.");
-const auto ErrorTitle = QStringLiteral("Errore");
-const auto ReadFailed = QStringLiteral("Impossibile aprire la tabella");
-const auto WriteFailed = QStringLiteral("Impossibile salvare la tabella");
-const auto StatusText = QStringLiteral("Codice selezionato: %1='%2'");
 } // namespace Texts
 
 constexpr int ClientWidth = 531;
 constexpr int ClientHeight = 443;
 constexpr int ToolbarHeight = 24;
-constexpr int StatusBarHeight = 23;
-constexpr int RowHeight = 23;
-
-enum Panel { SelectedCode = 1, ModifiedPanel, CapsLockPanel, AsciiPanel, HiraganaPanel, KatakanaPanel };
-
-QFont ComicFont(qreal pointSize)
-{
-    QFont font(QStringLiteral("Comic Sans MS"));
-    font.setFamilies({QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue")});
-    font.setPointSizeF(pointSize);
-    return font;
-}
-
-// "Desc|pattern|Desc|pattern" as the dialog's name filters. "*.*" stands
-// for every file, also those without a dot in their name.
-QStringList NameFilters(const QString& filter)
-{
-    const QStringList parts = filter.split(u'|');
-    QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        const QString pattern = parts[i + 1] == QLatin1String("*.*") ? QStringLiteral("*") : parts[i + 1];
-        filters << QStringLiteral("%1 (%2)").arg(parts[i], pattern);
-    }
-    return filters;
-}
 
 } // namespace
 
@@ -85,10 +47,28 @@ MainWindow::MainWindow(QWidget* parent)
     setWindowTitle(Texts::InitialTitle);
     setWindowIcon(WindowIcon());
 
+    m_notifier = new TableNotifier(m_document, this);
+    m_files = new FileCommands(*m_notifier, this);
+    connect(m_files, &FileCommands::aboutToSave, this, &MainWindow::TakeManagerLines);
+    connect(m_files, &FileCommands::saved, this, [this] { MoveToCode(0); });
+
     BuildMenus();
     BuildToolbar();
     BuildGrid();
-    BuildStatusBar();
+    m_statusBar = new StatusBar(this);
+    setStatusBar(m_statusBar);
+    connect(m_statusBar, &StatusBar::panelClicked, this, &MainWindow::SB_PanelClick);
+
+    connect(m_notifier, &TableNotifier::modifiedChanged, m_statusBar, &StatusBar::ShowModified);
+    connect(m_notifier, &TableNotifier::entriesChanged, this, [this](std::uint8_t first, std::uint8_t last) {
+        if (const std::uint8_t code = currentCode(); code >= first && code <= last)
+            RefreshStatusText();
+    });
+    connect(m_notifier, &TableNotifier::replaced, this, [this] {
+        MoveToCode(0);
+        RefreshCaption();
+    });
+    connect(m_notifier, &TableNotifier::fileNameChanged, this, &MainWindow::RefreshCaption);
 
     // The client area below the menu bar is fixed; Qt counts the menu bar
     // inside the window.
@@ -115,7 +95,7 @@ void MainWindow::BuildMenus()
         return menu;
     };
     auto addItem = [this](QMenu* menu, const char* name, const QString& text, const QKeySequence& shortcut,
-                          void (MainWindow::*slot)()) {
+                          auto slot) {
         QAction* action = menu->addAction(text);
         action->setObjectName(QLatin1String(name));
         action->setShortcut(shortcut);
@@ -131,9 +111,7 @@ void MainWindow::BuildMenus()
         ->setIcon(MenuIcon(MenuPicture::Open));
     addItem(file, "mnuSave", QStringLiteral("&Salva Tabella"), QKeySequence(Qt::CTRL | Qt::Key_S), &MainWindow::mnuSave_Click)
         ->setIcon(MenuIcon(MenuPicture::Save));
-    QAction* saveAs = file->addAction(QStringLiteral("Sa&lva Tabella con nome..."));
-    saveAs->setObjectName(QStringLiteral("mnuSaveAs"));
-    connect(saveAs, &QAction::triggered, this, [this] { mnuSaveAs_Click(); });
+    addItem(file, "mnuSaveAs", QStringLiteral("Sa&lva Tabella con nome..."), {}, [this] { mnuSaveAs_Click(); });
     addItem(file, "mnuClose", QStringLiteral("&Chiudi Zelvane"), QKeySequence(Qt::CTRL | Qt::Key_Q), &MainWindow::mnuClose_Click);
 
     QMenu* options = addMenu(nullptr, "mnuOptions", QStringLiteral("&Opzioni"));
@@ -158,64 +136,81 @@ void MainWindow::BuildMenus()
 
 void MainWindow::BuildToolbar()
 {
-    m_toolbar = new QToolBar(this);
-    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
-    m_toolbar->setMovable(false);
-    m_toolbar->setFloatable(false);
-    m_toolbar->toggleViewAction()->setEnabled(false);
+    auto* toolbar = new QToolBar(this);
+    toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    toolbar->setMovable(false);
+    toolbar->setFloatable(false);
+    toolbar->toggleViewAction()->setEnabled(false);
     setContextMenuPolicy(Qt::NoContextMenu);
-    m_toolbar->setIconSize(QSize(16, 16));
-    m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    m_toolbar->setFixedHeight(ToolbarHeight);
-    m_toolbar->setContentsMargins(0, 0, 0, 0);
-    m_toolbar->setStyleSheet(QStringLiteral("QToolBar { padding: 0px; spacing: 0px; }"));
-    addToolBar(Qt::TopToolBarArea, m_toolbar);
+    toolbar->setIconSize(QSize(16, 16));
+    toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    toolbar->setFixedHeight(ToolbarHeight);
+    toolbar->setContentsMargins(0, 0, 0, 0);
+    toolbar->setStyleSheet(QStringLiteral("QToolBar { padding: 0px; spacing: 0px; }"));
+    addToolBar(Qt::TopToolBarArea, toolbar);
 
+    struct Item {
+        const char* caption;
+        std::function<void()> command;
+    };
     struct Button {
-        ToolbarPicture picture;
+        ToolbarPicture picture; // none: a separator
         const char* tooltip;
-        std::initializer_list<const char*> items;
+        std::function<void()> command;
+        std::vector<Item> items;
     };
-    // Index 4, 7 and 11 are separators.
-    const Button buttons[] = {
-        {ToolbarPicture::NewPage, "Nuova Tabella", {}},
-        {ToolbarPicture::OpenFolder, "Apri una Tabella...", {}},
-        {ToolbarPicture::Floppy, "Salva Tabella corrente...", {}},
-        {ToolbarPicture::MarkSpecial, "Segna cella corrente come carattere speciale", {}},
-        {ToolbarPicture::UnmarkSpecial, "Rimuovi carattere speciale", {}},
-        {ToolbarPicture::Capitals, "Completa con Maiuscole", {}},
-        {ToolbarPicture::SmallLetters, "Completa con minuscole", {}},
-        {ToolbarPicture::Digits, "Completa con numeri", {}},
-        {ToolbarPicture::Romaji, "Romaji...",
-         {"Suoni Puri maiuscoli", "Suoni Puri minuscoli", "Suoni Impuri/Semipuri maiuscoli", "Suoni Impuri/Semipuri minuscoli"}},
-        {ToolbarPicture::Katakana, "Katakana...", {"Suoni Puri", "Suoni Impuri/Semipuri"}},
-        {ToolbarPicture::Hiragana, "Hiragana...", {"Suoni Puri", "Suoni Impuri/Semipuri"}},
+    auto fill = [this](std::span<const std::string_view> list, InputMode script, LetterCase letterCase) {
+        return [=, this] { FillFromList(list, script, letterCase); };
     };
-    int index = 0;
+    auto range = [this](char first, char last) { return [=, this] { FillCharRange(first, last); }; };
+    const Button separator{};
+    const std::vector<Button> buttons = {
+        {ToolbarPicture::NewPage, "Nuova Tabella", [this] { mnuNew_Click(); }, {}},
+        {ToolbarPicture::OpenFolder, "Apri una Tabella...", [this] { mnuOpen_Click(); }, {}},
+        {ToolbarPicture::Floppy, "Salva Tabella corrente...", [this] { mnuSave_Click(); }, {}},
+        separator,
+        {ToolbarPicture::MarkSpecial, "Segna cella corrente come carattere speciale", [this] { MarkSpecial(); }, {}},
+        {ToolbarPicture::UnmarkSpecial, "Rimuovi carattere speciale", [this] { UnmarkSpecial(); }, {}},
+        separator,
+        {ToolbarPicture::Capitals, "Completa con Maiuscole", range('A', 'Z'), {}},
+        {ToolbarPicture::SmallLetters, "Completa con minuscole", range('a', 'z'), {}},
+        {ToolbarPicture::Digits, "Completa con numeri", range('0', '9'), {}},
+        separator,
+        {ToolbarPicture::Romaji, "Romaji...", fill(PureRomaji, InputMode::Ascii, LetterCase::Upper),
+         {{"Suoni Puri maiuscoli", fill(PureRomaji, InputMode::Ascii, LetterCase::Upper)},
+          {"Suoni Puri minuscoli", fill(PureRomaji, InputMode::Ascii, LetterCase::AsListed)},
+          {"Suoni Impuri/Semipuri maiuscoli", fill(VoicedRomaji, InputMode::Ascii, LetterCase::Upper)},
+          {"Suoni Impuri/Semipuri minuscoli", fill(VoicedRomaji, InputMode::Ascii, LetterCase::AsListed)}}},
+        {ToolbarPicture::Katakana, "Katakana...", fill(PureKana, InputMode::Katakana, LetterCase::AsListed),
+         {{"Suoni Puri", fill(PureKana, InputMode::Katakana, LetterCase::AsListed)},
+          {"Suoni Impuri/Semipuri", fill(VoicedKana, InputMode::Katakana, LetterCase::AsListed)}}},
+        {ToolbarPicture::Hiragana, "Hiragana...", fill(PureKana, InputMode::Hiragana, LetterCase::AsListed),
+         {{"Suoni Puri", fill(PureKana, InputMode::Hiragana, LetterCase::AsListed)},
+          {"Suoni Impuri/Semipuri", fill(VoicedKana, InputMode::Hiragana, LetterCase::AsListed)}}},
+    };
+
+    // Index 0 is unused: buttons count from 1.
+    m_toolCommands.assign(1, {});
     for (const Button& button : buttons) {
-        ++index;
-        if (index == 4 || index == 7 || index == 11) {
-            m_toolbar->addSeparator();
-            ++index;
+        const int index = static_cast<int>(m_toolCommands.size());
+        ToolCommands& commands = m_toolCommands.emplace_back();
+        if (!button.command) {
+            toolbar->addSeparator();
+            continue;
         }
+        commands.click = button.command;
         const QString tooltip = QString::fromUtf8(button.tooltip);
-        QAction* action = new QAction(ToolbarIcon(button.picture), tooltip, m_toolbar);
-        action->setToolTip(tooltip);
-        const int buttonIndex = index;
-        connect(action, &QAction::triggered, this, [this, buttonIndex] { Toolbar1_ButtonClick(buttonIndex); });
-        QMenu* menu = nullptr;
-        if (button.items.size() > 0) {
-            menu = new QMenu(this);
-            int item = 0;
-            for (const char* caption : button.items) {
-                const int itemIndex = ++item;
-                QAction* entry = menu->addAction(QString::fromUtf8(caption));
-                connect(entry, &QAction::triggered, this,
-                        [this, buttonIndex, itemIndex] { Toolbar1_ButtonMenuClick(buttonIndex, itemIndex); });
-            }
+        auto* action = new QAction(ToolbarIcon(button.picture), tooltip, toolbar);
+        connect(action, &QAction::triggered, this, [this, index] { Toolbar1_ButtonClick(index); });
+        QMenu* menu = button.items.empty() ? nullptr : new QMenu(this);
+        for (const Item& item : button.items) {
+            commands.items.push_back(item.command);
+            const int itemIndex = static_cast<int>(commands.items.size());
+            connect(menu->addAction(QString::fromUtf8(item.caption)), &QAction::triggered, this,
+                    [this, index, itemIndex] { Toolbar1_ButtonMenuClick(index, itemIndex); });
         }
-        m_toolbar->addAction(action);
-        if (auto* toolButton = qobject_cast<QToolButton*>(m_toolbar->widgetForAction(action))) {
+        toolbar->addAction(action);
+        if (auto* toolButton = qobject_cast<QToolButton*>(toolbar->widgetForAction(action))) {
             toolButton->setFocusPolicy(Qt::NoFocus);
             // The face triggers the action; the arrow beside it opens the list.
             if (menu) {
@@ -232,40 +227,10 @@ void MainWindow::BuildToolbar()
 void MainWindow::BuildGrid()
 {
     m_model = new TableModel(m_document, this);
-    m_grid = new TableGrid(this);
-    m_grid->setObjectName(QStringLiteral("TableGrid"));
+    connect(m_notifier, &TableNotifier::entriesChanged, m_model, &TableModel::EntriesChanged);
+    connect(m_notifier, &TableNotifier::replaced, m_model, &TableModel::TableReplaced);
+    m_grid = new TableGrid(ClientWidth, this);
     m_grid->setModel(m_model);
-    m_grid->setFont(ComicFont(11.25));
-    m_grid->setStyleSheet(QStringLiteral(
-        "QTableView { gridline-color: rgb(192, 192, 192); background-color: rgb(128, 128, 128); }"));
-    m_grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-
-    QHeaderView* columns = m_grid->horizontalHeader();
-    QHeaderView* rows = m_grid->verticalHeader();
-    for (QHeaderView* header : {columns, rows}) {
-        header->setFont(m_grid->font());
-        header->setSectionResizeMode(QHeaderView::Fixed);
-        header->setSectionsClickable(false);
-        header->setHighlightSections(false);
-        header->setMinimumSectionSize(1);
-    }
-    // Widths follow the labels the grid is laid out with: a padded digit
-    // for each code column, "F" and three blanks for the row labels.
-    const QFontMetrics metrics(m_grid->font());
-    const int padding = 6;
-    int columnWidth = metrics.horizontalAdvance(QStringLiteral("  0  ")) + padding;
-    int rowLabelWidth = metrics.horizontalAdvance(QStringLiteral("F   ")) + padding;
-    const int available = ClientWidth - 2 * m_grid->frameWidth();
-    if (rowLabelWidth + 16 * columnWidth > available) {
-        columnWidth = (available - rowLabelWidth) / 16;
-    }
-    columns->setDefaultSectionSize(columnWidth);
-    columns->setFixedHeight(RowHeight);
-    rows->setDefaultSectionSize(RowHeight);
-    rows->setFixedWidth(rowLabelWidth);
-    rows->setDefaultAlignment(Qt::AlignCenter);
-
     setCentralWidget(m_grid);
     m_grid->setFocus();
 
@@ -275,57 +240,12 @@ void MainWindow::BuildGrid()
     connect(m_grid, &TableGrid::keyHandled, this, &MainWindow::RefreshStatusText);
 }
 
-void MainWindow::BuildStatusBar()
-{
-    QStatusBar* bar = statusBar();
-    bar->setObjectName(QStringLiteral("SB"));
-    bar->setSizeGripEnabled(false);
-    bar->setFixedHeight(StatusBarHeight);
-    bar->setFont(ComicFont(8.25));
-    bar->setContentsMargins(0, 0, 0, 0);
-    bar->setStyleSheet(QStringLiteral("QStatusBar::item { border: none; }"));
-
-    struct PanelLayout {
-        const char* text;
-        int width;
-        Qt::Alignment alignment;
-    };
-    const PanelLayout layouts[] = {
-        {"Codice selezionato: 00=''", 150, Qt::AlignLeft | Qt::AlignVCenter},
-        {"MODIFICATA", 80, Qt::AlignCenter},
-        {"BLOC MAIUSC", 86, Qt::AlignCenter},
-        {"ASC", 32, Qt::AlignLeft | Qt::AlignVCenter},
-        {"HIR", 32, Qt::AlignLeft | Qt::AlignVCenter},
-        {"KAT", 32, Qt::AlignLeft | Qt::AlignVCenter},
-    };
-    for (int i = 0; i < 6; ++i) {
-        auto* panel = new StatusPanel(QString::fromUtf8(layouts[i].text), i + 1, bar);
-        panel->setAlignment(layouts[i].alignment);
-        if (i == 0) {
-            // A long value must not widen the window: the text is cut.
-            panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-            panel->setMinimumWidth(layouts[i].width);
-            panel->setPicture(StatusFigure());
-        } else {
-            panel->setFixedWidth(layouts[i].width);
-        }
-        connect(panel, &StatusPanel::clicked, this, &MainWindow::SB_PanelClick);
-        bar->addPermanentWidget(panel, i == 0 ? 1 : 0);
-        m_panels[i] = panel;
-    }
-    m_panels[ModifiedPanel - 1]->setEnabled(false);
-    m_panels[CapsLockPanel - 1]->setEnabled(false);
-    m_panels[HiraganaPanel - 1]->setEnabled(false);
-    m_panels[KatakanaPanel - 1]->setEnabled(false);
-}
-
 void MainWindow::Form_Load()
 {
     m_document.FileName = std::string(UntitledName);
     RefreshCaption();
     m_inputMode = InputMode::Ascii;
-    m_grid->setCurrentIndex(m_model->IndexOf(0));
-    RefreshStatusText();
+    MoveToCode(0);
     RefreshCapsLock();
 }
 
@@ -341,145 +261,37 @@ void MainWindow::MoveToCode(std::uint8_t code)
     RefreshStatusText();
 }
 
-// ---- Document commands ----
-
-bool MainWindow::ConfirmDiscard()
-{
-    if (!m_document.Modified)
-        return true;
-    QMessageBox box(QMessageBox::Question, Texts::SavePromptTitle, Texts::SavePrompt,
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
-    box.setDefaultButton(QMessageBox::Yes);
-    switch (box.exec()) {
-    case QMessageBox::Yes:
-        // Work the user asked to keep is never dropped: when Save As writes
-        // nothing, the command stops.
-        return mnuSaveAs_Click();
-    case QMessageBox::No:
-        return true;
-    default:
-        return false;
-    }
-}
-
-void MainWindow::ShowFileError(const QString& action, const QString& path, const std::string& reason)
-{
-    QMessageBox box(QMessageBox::Warning, Texts::ErrorTitle,
-                    QStringLiteral("%1:\n%2\n\n%3.").arg(action, path, QString::fromStdString(reason)), QMessageBox::Ok, this);
-    box.exec();
-}
-
-QString MainWindow::ChooseFile(bool forSaving)
-{
-    // Made on first use, not at start-up, where it would cost a quarter of
-    // the time to the first frame; then kept for the whole run.
-    if (!m_fileDialog) {
-        m_fileDialog = new QFileDialog(this);
-        m_fileDialog->setNameFilters(NameFilters(Texts::FileFilter));
-        m_fileDialog->setOption(QFileDialog::HideNameFilterDetails);
-    }
-    m_fileDialog->setAcceptMode(forSaving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    m_fileDialog->setFileMode(forSaving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    m_fileDialog->setWindowTitle(forSaving ? QStringLiteral("Salva con nome") : QStringLiteral("Apri"));
-    m_fileDialog->selectNameFilter(m_fileDialog->nameFilters().constFirst());
-    m_fileDialog->selectFile(forSaving ? PathText(m_document.FileName) : m_lastDialogName);
-    if (m_fileDialog->exec() != QDialog::Accepted || m_fileDialog->selectedFiles().isEmpty())
-        return {};
-    m_lastDialogName = m_fileDialog->selectedFiles().constFirst();
-    return m_lastDialogName;
-}
+// ---- File commands ----
 
 void MainWindow::mnuNew_Click()
 {
-    if (!ConfirmDiscard())
-        return;
-    m_document.ClearTable();
-    m_document.FileName = std::string(UntitledName);
-    m_document.DiskStamp.reset();
-    AfterTableReplaced();
+    m_files->New();
 }
 
 void MainWindow::mnuOpen_Click()
 {
-    if (!ConfirmDiscard())
-        return;
-    const QString path = ChooseFile(false);
-    if (!path.isEmpty())
-        OpenTable(path);
+    m_files->Open();
 }
 
 bool MainWindow::OpenTable(const QString& path)
 {
-    // The reader replaces the table only when the whole file was taken.
-    const FileResult result = LoadTable(m_document, PathBytes(path));
-    if (!result) {
-        ShowFileError(Texts::ReadFailed, path, result.message);
-        return false;
-    }
-    m_document.Modified = false;
-    AfterTableReplaced();
-    return true;
+    return m_files->OpenFile(path);
+}
+
+void MainWindow::mnuSave_Click()
+{
+    m_files->Save();
+}
+
+bool MainWindow::mnuSaveAs_Click()
+{
+    return m_files->SaveAs();
 }
 
 void MainWindow::TakeManagerLines()
 {
     if (m_extraLines)
         m_extraLines->WriteBack();
-}
-
-bool MainWindow::ConfirmOverwrite(const std::string& path)
-{
-    // Only the file this table came from, or was last saved to, is checked.
-    const std::optional<FileStamp>& known = m_document.DiskStamp;
-    const std::optional<FileStamp> now = StampOf(path);
-    if (!known || !now || *now == *known)
-        return true;
-    const bool sameFile = path == m_document.FileName || (now->Device == known->Device && now->Inode == known->Inode);
-    if (!sameFile)
-        return true;
-    QMessageBox box(QMessageBox::Question, Texts::ChangedOnDiskTitle, Texts::ChangedOnDisk.arg(PathText(path)),
-                    QMessageBox::Yes | QMessageBox::No, this);
-    box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
-}
-
-void MainWindow::mnuSave_Click()
-{
-    if (m_document.IsUntitled()) {
-        mnuSaveAs_Click();
-        return;
-    }
-    TakeManagerLines();
-    if (m_document.Modified) {
-        if (!ConfirmOverwrite(m_document.FileName))
-            return;
-        const FileResult result = SaveTable(m_document, m_document.FileName);
-        if (!result) {
-            ShowFileError(Texts::WriteFailed, PathText(m_document.FileName), result.message);
-            return;
-        }
-        MoveToCode(0);
-    }
-    m_document.Modified = false;
-    RefreshModified();
-}
-
-bool MainWindow::mnuSaveAs_Click()
-{
-    TakeManagerLines();
-    const QString path = ChooseFile(true);
-    if (path.isEmpty() || !ConfirmOverwrite(PathBytes(path)))
-        return false;
-    const FileResult result = SaveTable(m_document, PathBytes(path));
-    if (!result) {
-        ShowFileError(Texts::WriteFailed, path, result.message);
-        return false;
-    }
-    m_document.Modified = false;
-    MoveToCode(0);
-    RefreshCaption();
-    RefreshModified();
-    return true;
 }
 
 void MainWindow::mnuClose_Click()
@@ -489,7 +301,7 @@ void MainWindow::mnuClose_Click()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    if (!ConfirmDiscard()) {
+    if (!m_files->ConfirmDiscard()) {
         event->ignore();
         return;
     }
@@ -498,15 +310,6 @@ void MainWindow::closeEvent(QCloseEvent* event)
             window->close();
     }
     event->accept();
-}
-
-void MainWindow::AfterTableReplaced()
-{
-    m_model->TableReplaced();
-    MoveToCode(0);
-    RefreshCaption();
-    RefreshModified();
-    emit tableReplaced();
 }
 
 // ---- Auxiliary windows ----
@@ -532,12 +335,7 @@ void ShowSingle(QPointer<Window>& window, Args&&... args)
 template<typename Manager>
 void MainWindow::ShowManager(QPointer<Manager>& manager)
 {
-    const bool opening = !manager;
-    ShowSingle(manager, m_document);
-    if (opening) {
-        connect(manager, &Manager::documentModified, this, &MainWindow::RefreshModified);
-        connect(this, &MainWindow::tableReplaced, manager, &Manager::Refill);
-    }
+    ShowSingle(manager, *m_notifier);
 }
 
 void MainWindow::mnuBook_Click()
@@ -586,122 +384,73 @@ void MainWindow::SetInputMode(InputMode mode)
 void MainWindow::SB_PanelClick(int index)
 {
     switch (index) {
-    case AsciiPanel: SetInputMode(InputMode::Ascii); break;
-    case HiraganaPanel: SetInputMode(InputMode::Hiragana); break;
-    case KatakanaPanel: SetInputMode(InputMode::Katakana); break;
+    case StatusBar::AsciiPanel: SetInputMode(InputMode::Ascii); break;
+    case StatusBar::HiraganaPanel: SetInputMode(InputMode::Hiragana); break;
+    case StatusBar::KatakanaPanel: SetInputMode(InputMode::Katakana); break;
     default: break;
     }
 }
 
-// ---- Cell editing ----
+// ---- Editing ----
+
+void MainWindow::Edited(const EditOutcome& outcome)
+{
+    m_notifier->Apply(outcome);
+    if (outcome.Next != currentCode())
+        MoveToCode(outcome.Next);
+}
 
 void MainWindow::ApplyTypedKey(int keyCode)
 {
-    const std::uint8_t code = currentCode();
-    TableEntry& entry = m_document.Entries[code];
-    entry.Value = ConvertTypedKey(entry.Value, static_cast<char>(keyCode), m_inputMode);
-    EntryEdited(code);
-}
-
-void MainWindow::EntryEdited(std::uint8_t code)
-{
-    m_document.Modified = true;
-    m_model->EntryChanged(code);
-    RefreshModified();
-    RefreshStatusText();
+    Edited(m_editor.TypeKey(currentCode(), static_cast<char>(keyCode), m_inputMode));
 }
 
 void MainWindow::Backspace()
 {
-    const std::uint8_t code = currentCode();
-    std::string& value = m_document.Entries[code].Value;
-    if (!value.empty()) {
-        // In the kana modes a kana is two characters, and a half-typed
-        // syllable goes with it: the whole cell is emptied.
-        if (m_inputMode == InputMode::Ascii)
-            value.pop_back();
-        else
-            value.clear();
-        EntryEdited(code);
-    }
+    Edited(m_editor.Backspace(currentCode(), m_inputMode));
 }
-
-// ---- Special codes ----
 
 void MainWindow::MarkSpecial()
 {
-    const std::uint8_t code = currentCode();
-    if (!zelvane::MarkSpecial(m_document, code)) {
+    const EditOutcome outcome = m_editor.Mark(currentCode());
+    if (!outcome.Accepted) {
         QMessageBox box(QMessageBox::Warning, Texts::MarkRefusedTitle, Texts::MarkRefused, QMessageBox::Ok, this);
         box.exec();
         return;
     }
-    EntryEdited(code);
+    Edited(outcome);
 }
 
 void MainWindow::UnmarkSpecial()
 {
-    const std::uint8_t code = currentCode();
-    if (zelvane::UnmarkSpecial(m_document, code))
-        EntryEdited(code);
+    Edited(m_editor.Unmark(currentCode()));
 }
-
-// ---- Fills ----
 
 void MainWindow::FillCharRange(std::uint8_t first, std::uint8_t last)
 {
-    Fill(CharRangeSequence(first, last));
+    Edited(m_editor.Fill(currentCode(), CharRangeSequence(first, last)));
 }
 
 void MainWindow::FillFromList(std::span<const std::string_view> list, InputMode script, LetterCase letterCase)
 {
-    Fill(ListSequence(list, script, letterCase));
-}
-
-void MainWindow::Fill(const std::vector<std::string>& values)
-{
-    const std::uint8_t start = currentCode();
-    const std::uint8_t next = FillEntries(m_document, start, values);
-    const std::size_t written = std::min<std::size_t>(values.size(), CodeCount - start);
-    if (written > 0)
-        m_model->EntriesChanged(start, static_cast<std::uint8_t>(start + written - 1));
-    MoveToCode(next);
-    RefreshModified();
+    Edited(m_editor.Fill(currentCode(), ListSequence(list, script, letterCase)));
 }
 
 // ---- Toolbar ----
 
 void MainWindow::Toolbar1_ButtonClick(int index)
 {
-    switch (index) {
-    case 1: mnuNew_Click(); break;
-    case 2: mnuOpen_Click(); break;
-    case 3: mnuSave_Click(); break;
-    case 5: MarkSpecial(); break;
-    case 6: UnmarkSpecial(); break;
-    case 8: FillCharRange('A', 'Z'); break;
-    case 9: FillCharRange('a', 'z'); break;
-    case 10: FillCharRange('0', '9'); break;
-    case 12: FillFromList(PureRomaji, InputMode::Ascii, LetterCase::Upper); break;
-    case 13: FillFromList(PureKana, InputMode::Katakana, LetterCase::AsListed); break;
-    case 14: FillFromList(PureKana, InputMode::Hiragana, LetterCase::AsListed); break;
-    default: break;
-    }
+    if (index > 0 && std::size_t(index) < m_toolCommands.size() && m_toolCommands[std::size_t(index)].click)
+        m_toolCommands[std::size_t(index)].click();
 }
 
 void MainWindow::Toolbar1_ButtonMenuClick(int button, int item)
 {
-    switch (button * 10 + item) {
-    case 121: FillFromList(PureRomaji, InputMode::Ascii, LetterCase::Upper); break;
-    case 122: FillFromList(PureRomaji, InputMode::Ascii, LetterCase::AsListed); break;
-    case 123: FillFromList(VoicedRomaji, InputMode::Ascii, LetterCase::Upper); break;
-    case 124: FillFromList(VoicedRomaji, InputMode::Ascii, LetterCase::AsListed); break;
-    case 131: FillFromList(PureKana, InputMode::Katakana, LetterCase::AsListed); break;
-    case 132: FillFromList(VoicedKana, InputMode::Katakana, LetterCase::AsListed); break;
-    case 141: FillFromList(PureKana, InputMode::Hiragana, LetterCase::AsListed); break;
-    case 142: FillFromList(VoicedKana, InputMode::Hiragana, LetterCase::AsListed); break;
-    default: break;
-    }
+    if (button <= 0 || std::size_t(button) >= m_toolCommands.size())
+        return;
+    const auto& items = m_toolCommands[std::size_t(button)].items;
+    if (item > 0 && std::size_t(item) <= items.size())
+        items[std::size_t(item) - 1]();
 }
 
 // ---- What the window shows ----
@@ -719,27 +468,20 @@ void MainWindow::RefreshCaption()
 void MainWindow::RefreshStatusText()
 {
     const std::uint8_t code = currentCode();
-    m_panels[SelectedCode - 1]->setText(
-        Texts::StatusText.arg(QString::fromStdString(CodeText(code)), ToDisplay(m_document.Entries[code].Value)));
-}
-
-void MainWindow::RefreshModified()
-{
-    m_panels[ModifiedPanel - 1]->setEnabled(m_document.Modified);
+    m_statusBar->ShowSelected(code, ToDisplay(m_document.Entries[code].Value));
 }
 
 void MainWindow::RefreshInputMode()
 {
     const int mode = static_cast<int>(m_inputMode) - 1;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 3; ++i)
         m_modeActions[i]->setChecked(i == mode);
-        m_panels[AsciiPanel - 1 + i]->setEnabled(i == mode);
-    }
+    m_statusBar->ShowInputMode(m_inputMode);
 }
 
 void MainWindow::SetCapsLockShown(bool on)
 {
-    m_panels[CapsLockPanel - 1]->setEnabled(on);
+    m_statusBar->ShowCapsLock(on);
 }
 
 void MainWindow::RefreshCapsLock()

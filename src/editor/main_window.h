@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/table_document.h"
+#include "document/table_editor.h"
 #include "kana/fill_sequences.h"
 #include "kana/input_mode.h"
 
@@ -8,27 +9,29 @@
 #include <QPointer>
 
 #include <array>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 class QAction;
-class QFileDialog;
-class QToolBar;
 
 namespace zelvane {
 
+class AboutWindow;
 class BookmarkManager;
 class ExtraLinesManager;
-class AboutWindow;
+class FileCommands;
 class GuideWindow;
-class StatusPanel;
+class StatusBar;
 class TableGrid;
 class TableModel;
+class TableNotifier;
 
-// The editor's one main window: it owns the open table, shows it in the
-// grid and runs every command of the menus, the toolbar and the keyboard.
+// The editor's one main window: it owns the open table and wires the
+// menus, the toolbar, the grid and the status bar to the editing rules and
+// the file commands.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 
@@ -57,10 +60,6 @@ public:
     // every key, on activation and at start-up where it can be known.
     void SetCapsLockShown(bool on);
 
-signals:
-    // New or Open replaced the table; open managers refill from it.
-    void tableReplaced();
-
 public slots:
     void mnuNew_Click();
     void mnuOpen_Click();
@@ -75,12 +74,11 @@ public slots:
     void mnuASCII_Click();
     void mnuHira_Click();
     void mnuKata_Click();
+    // Buttons count from 1, separators included; items from 1.
     void Toolbar1_ButtonClick(int index);
     void Toolbar1_ButtonMenuClick(int button, int item);
     void SB_PanelClick(int index);
     void TableGrid_EnterCell();
-    // Refreshes the "MODIFICATA" panel from the document.
-    void RefreshModified();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -88,46 +86,42 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // A toolbar button's command and its drop-down items' commands.
+    struct ToolCommands {
+        std::function<void()> click;
+        std::vector<std::function<void()>> items;
+    };
+
     void BuildMenus();
     void BuildToolbar();
     void BuildGrid();
-    void BuildStatusBar();
     void Form_Load();
 
-    // The save prompt; false when the command that asked must stop.
-    [[nodiscard]] bool ConfirmDiscard();
-    // False when `path` is the table's file, another program changed it
-    // since it was read or saved, and the user chose not to overwrite it.
-    [[nodiscard]] bool ConfirmOverwrite(const std::string& path);
     // Opens a manager, or brings it to the front, wired to the table.
     template<typename Manager>
     void ShowManager(QPointer<Manager>& manager);
     // What an open extra lines manager lists is what gets saved.
     void TakeManagerLines();
-    void ShowFileError(const QString& action, const QString& path, const std::string& reason);
-    void AfterTableReplaced();
     void MoveToCode(std::uint8_t code);
-    // Writes the values from the current cell on, one grid update in all.
-    void Fill(const std::vector<std::string>& values);
-    [[nodiscard]] QString ChooseFile(bool forSaving);
+    // Applies an edit and moves to the code it names.
+    void Edited(const EditOutcome& outcome);
 
     void RefreshCaption();
     void RefreshStatusText();
-    // After an edit of one entry: Modified, the cell, the panels.
-    void EntryEdited(std::uint8_t code);
     void RefreshInputMode();
     void RefreshCapsLock();
 
     TableDocument m_document;
+    TableEditor m_editor{m_document};
     InputMode m_inputMode = InputMode::Ascii;
 
+    TableNotifier* m_notifier = nullptr;
+    FileCommands* m_files = nullptr;
     TableModel* m_model = nullptr;
     TableGrid* m_grid = nullptr;
-    QToolBar* m_toolbar = nullptr;
-    QFileDialog* m_fileDialog = nullptr;
-    QString m_lastDialogName;
+    StatusBar* m_statusBar = nullptr;
     std::array<QAction*, 3> m_modeActions{};
-    std::array<StatusPanel*, 6> m_panels{};
+    std::vector<ToolCommands> m_toolCommands;
 
     QPointer<ExtraLinesManager> m_extraLines;
     QPointer<BookmarkManager> m_bookmarks;

@@ -1,19 +1,55 @@
 #include "editor/table_grid.h"
 
+#include "common/fonts.h"
 #include "document/char_map.h"
 
+#include <QHeaderView>
 #include <QKeyEvent>
 
 namespace zelvane {
 
-TableGrid::TableGrid(QWidget* parent)
+namespace {
+constexpr int RowHeight = 23;
+}
+
+TableGrid::TableGrid(int width, QWidget* parent)
     : QTableView(parent)
 {
+    setObjectName(QStringLiteral("TableGrid"));
     setEditTriggers(NoEditTriggers);
     setSelectionMode(SingleSelection);
     setSelectionBehavior(SelectItems);
     setTabKeyNavigation(false);
     setCornerButtonEnabled(false);
+    setFont(ComicFont(11.25));
+    setStyleSheet(QStringLiteral(
+        "QTableView { gridline-color: rgb(192, 192, 192); background-color: rgb(128, 128, 128); }"));
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    QHeaderView* columns = horizontalHeader();
+    QHeaderView* rows = verticalHeader();
+    for (QHeaderView* header : {columns, rows}) {
+        header->setFont(font());
+        header->setSectionResizeMode(QHeaderView::Fixed);
+        header->setSectionsClickable(false);
+        header->setHighlightSections(false);
+        header->setMinimumSectionSize(1);
+    }
+    // Widths follow the labels the grid is laid out with: a padded digit
+    // for each code column, "F" and three blanks for the row labels.
+    const QFontMetrics metrics(font());
+    const int padding = 6;
+    int columnWidth = metrics.horizontalAdvance(QStringLiteral("  0  ")) + padding;
+    const int rowLabelWidth = metrics.horizontalAdvance(QStringLiteral("F   ")) + padding;
+    const int available = width - 2 * frameWidth();
+    if (rowLabelWidth + 16 * columnWidth > available)
+        columnWidth = (available - rowLabelWidth) / 16;
+    columns->setDefaultSectionSize(columnWidth);
+    columns->setFixedHeight(RowHeight);
+    rows->setDefaultSectionSize(RowHeight);
+    rows->setFixedWidth(rowLabelWidth);
+    rows->setDefaultAlignment(Qt::AlignCenter);
 }
 
 void TableGrid::keyPressEvent(QKeyEvent* event)

@@ -13,7 +13,8 @@ class TableGrid : public QTableView {
     Q_OBJECT
 
 public:
-    explicit TableGrid(QWidget* parent = nullptr);
+    // Laid out to fill `width` pixels with the header column and 16 codes.
+    explicit TableGrid(int width, QWidget* parent = nullptr);
 
 signals:
     // A printable key, as its byte of the 8-bit set (32 or more).

@@ -1,7 +1,7 @@
 #include "editor/table_model.h"
 
 #include "document/table_document.h"
-#include "editor/eight_bit_text.h"
+#include "common/eight_bit_text.h"
 
 #include <QColor>
 
@@ -70,12 +70,6 @@ QVariant TableModel::headerData(int section, Qt::Orientation orientation, int ro
     if (orientation == Qt::Horizontal && m_headerLabels == HeaderLabels::Padded)
         return QStringLiteral("  %1  ").arg(digit);
     return digit;
-}
-
-void TableModel::EntryChanged(std::uint8_t code)
-{
-    const QModelIndex changed = IndexOf(code);
-    emit dataChanged(changed, changed);
 }
 
 void TableModel::EntriesChanged(std::uint8_t first, std::uint8_t last)

@@ -27,9 +27,8 @@ public:
     [[nodiscard]] static std::uint8_t CodeAt(const QModelIndex& index);
     [[nodiscard]] QModelIndex IndexOf(std::uint8_t code) const;
 
-    // Tell the views what changed: one entry, a run of entries, or the
-    // whole table (after a read or a clear, which also bares the headers).
-    void EntryChanged(std::uint8_t code);
+    // Tell the views what changed: a run of entries, or the whole table
+    // (after a read or a clear, which also bares the headers).
     void EntriesChanged(std::uint8_t first, std::uint8_t last);
     void TableReplaced();
 

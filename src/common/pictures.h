@@ -5,8 +5,7 @@
 
 namespace zelvane {
 
-// The window's pictures, drawn in code so that they scale with nothing and
-// come from nowhere else.
+// The window's pictures, PNG files in the program's resources.
 enum class ToolbarPicture {
     NewPage = 1,     // page with a sparkle
     OpenFolder,      // open folder with an arrow

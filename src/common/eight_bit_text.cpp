@@ -1,4 +1,4 @@
-#include "editor/eight_bit_text.h"
+#include "common/eight_bit_text.h"
 
 #include "document/char_map.h"
 

@@ -1,0 +1,21 @@
+#include "common/fonts.h"
+
+namespace zelvane {
+
+QFont FontWithFallback(const QString& family, qreal pointSize, QFont::StyleHint fallback)
+{
+    QFont font(family);
+    font.setStyleHint(fallback);
+    font.setPointSizeF(pointSize);
+    return font;
+}
+
+QFont ComicFont(qreal pointSize)
+{
+    QFont font(QStringLiteral("Comic Sans MS"));
+    font.setFamilies(QStringList{QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue")});
+    font.setPointSizeF(pointSize);
+    return font;
+}
+
+} // namespace zelvane

@@ -1,0 +1,47 @@
+#include "common/pictures.h"
+
+namespace zelvane {
+
+namespace {
+QString PicturePath(const char* name)
+{
+    return QStringLiteral(":/pictures/%1.png").arg(QLatin1String(name));
+}
+} // namespace
+
+QIcon ToolbarIcon(ToolbarPicture picture)
+{
+    static constexpr const char* Names[] = {
+        "toolbar-new-page", "toolbar-open-folder", "toolbar-floppy",   "toolbar-mark-special",
+        "toolbar-unmark-special", "toolbar-capitals", "toolbar-small-letters", "toolbar-digits",
+        "toolbar-romaji", "toolbar-katakana", "toolbar-hiragana",
+    };
+    return QIcon(PicturePath(Names[static_cast<int>(picture) - 1]));
+}
+
+QIcon MenuIcon(MenuPicture picture)
+{
+    static constexpr const char* Names[] = {"menu-new", "menu-open", "menu-save"};
+    return QIcon(PicturePath(Names[static_cast<int>(picture)]));
+}
+
+QIcon WindowIcon()
+{
+    // Files are read only when a size is asked for.
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128})
+        icon.addFile(QStringLiteral(":/pictures/window-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+QPixmap StatusFigure()
+{
+    return QPixmap(PicturePath("status-figure"));
+}
+
+QPixmap AboutPicture()
+{
+    return QPixmap(PicturePath("about"));
+}
+
+} // namespace zelvane

@@ -1,0 +1,48 @@
+#include "common/table_notifier.h"
+
+#include "document/table_document.h"
+#include "document/table_editor.h"
+
+namespace zelvane {
+
+TableNotifier::TableNotifier(TableDocument& document, QObject* parent)
+    : QObject(parent)
+    , m_document(document)
+    , m_modifiedShown(document.Modified)
+{
+}
+
+void TableNotifier::Apply(const EditOutcome& outcome)
+{
+    if (outcome.ChangedAny())
+        emit entriesChanged(outcome.First, outcome.Last);
+    SyncModified();
+}
+
+void TableNotifier::SetModified(bool modified)
+{
+    m_document.Modified = modified;
+    SyncModified();
+}
+
+void TableNotifier::TableReplaced()
+{
+    emit replaced();
+    SyncModified();
+}
+
+void TableNotifier::FileNameChanged()
+{
+    emit fileNameChanged();
+    SyncModified();
+}
+
+void TableNotifier::SyncModified()
+{
+    if (m_document.Modified == m_modifiedShown)
+        return;
+    m_modifiedShown = m_document.Modified;
+    emit modifiedChanged(m_modifiedShown);
+}
+
+} // namespace zelvane

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QObject>
+
+#include <cstdint>
+
+namespace zelvane {
+
+class TableDocument;
+struct EditOutcome;
+
+// The one voice that says the open table changed. Whoever changes the
+// document tells the notifier; the grid, the status bar, the caption and
+// the managers listen to it and never to each other.
+class TableNotifier : public QObject {
+    Q_OBJECT
+
+public:
+    explicit TableNotifier(TableDocument& document, QObject* parent = nullptr);
+
+    [[nodiscard]] TableDocument& document() const { return m_document; }
+
+    // After an edit by the editing rules.
+    void Apply(const EditOutcome& outcome);
+    // Sets the document's Modified flag and says so when it changes.
+    void SetModified(bool modified);
+    // A new or freshly read table: every entry, the lists and the name.
+    void TableReplaced();
+    // The table was saved under another name.
+    void FileNameChanged();
+
+signals:
+    void modifiedChanged(bool modified);
+    void entriesChanged(std::uint8_t first, std::uint8_t last);
+    void replaced();
+    void fileNameChanged();
+
+private:
+    // Reports Modified when it differs from what was last reported.
+    void SyncModified();
+
+    TableDocument& m_document;
+    bool m_modifiedShown = false;
+};
+
+} // namespace zelvane

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstddef>
+#include <limits>
+#include <utility>
+#include <vector>
+
+namespace zelvane {
+
+// The managers' list rule: entries in use fill the slots from the first
+// on without gaps; a deletion moves the last entry into the freed slot;
+// a list may have a fixed number of slots (bookmarks) or none (extra lines).
+template<typename Entry>
+class SlotList {
+public:
+    static constexpr std::size_t Unlimited = std::numeric_limits<std::size_t>::max();
+
+    explicit SlotList(std::size_t capacity = Unlimited) : m_capacity(capacity) {}
+
+    // Starts again from `entries`, keeping at most the slots there are.
+    void Assign(std::vector<Entry> entries)
+    {
+        m_entries = std::move(entries);
+        if (m_entries.size() > m_capacity)
+            m_entries.resize(m_capacity);
+    }
+
+    [[nodiscard]] const std::vector<Entry>& Entries() const noexcept { return m_entries; }
+    [[nodiscard]] std::size_t Size() const noexcept { return m_entries.size(); }
+    [[nodiscard]] std::size_t Capacity() const noexcept { return m_capacity; }
+    [[nodiscard]] bool Full() const noexcept { return m_entries.size() >= m_capacity; }
+    [[nodiscard]] const Entry& operator[](std::size_t row) const { return m_entries[row]; }
+
+    // False, changing nothing, when every slot is taken.
+    bool Add(Entry entry)
+    {
+        if (Full())
+            return false;
+        m_entries.push_back(std::move(entry));
+        return true;
+    }
+
+    void Replace(std::size_t row, Entry entry) { m_entries.at(row) = std::move(entry); }
+
+    // The last entry takes the place of `row`.
+    void Remove(std::size_t row)
+    {
+        if (row >= m_entries.size())
+            return;
+        if (row + 1 != m_entries.size())
+            m_entries[row] = std::move(m_entries.back());
+        m_entries.pop_back();
+    }
+
+private:
+    std::size_t m_capacity;
+    std::vector<Entry> m_entries;
+};
+
+} // namespace zelvane

@@ -1,0 +1,66 @@
+#include "document/table_editor.h"
+
+#include "document/table_document.h"
+#include "kana/fill_sequences.h"
+#include "kana/romaji_conversion.h"
+
+#include <algorithm>
+
+namespace zelvane {
+
+EditOutcome TableEditor::Changed(std::uint8_t first, std::uint8_t last, std::uint8_t next)
+{
+    EditOutcome outcome{.First = first, .Last = last, .Next = next, .ModifiedChanged = !m_document.Modified};
+    m_document.Modified = true;
+    return outcome;
+}
+
+EditOutcome TableEditor::TypeKey(std::uint8_t code, char key, InputMode mode)
+{
+    std::string& value = m_document.Entries[code].Value;
+    value = ConvertTypedKey(value, key, mode);
+    return Changed(code, code, code);
+}
+
+EditOutcome TableEditor::Backspace(std::uint8_t code, InputMode mode)
+{
+    std::string& value = m_document.Entries[code].Value;
+    if (value.empty())
+        return EditOutcome{.Next = code};
+    if (mode == InputMode::Ascii)
+        value.pop_back();
+    else
+        value.clear();
+    return Changed(code, code, code);
+}
+
+EditOutcome TableEditor::Mark(std::uint8_t code)
+{
+    const bool wasModified = m_document.Modified;
+    if (!MarkSpecial(m_document, code))
+        return EditOutcome{.Accepted = false, .Next = code};
+    m_document.Modified = wasModified;
+    return Changed(code, code, code);
+}
+
+EditOutcome TableEditor::Unmark(std::uint8_t code)
+{
+    const bool wasModified = m_document.Modified;
+    if (!UnmarkSpecial(m_document, code))
+        return EditOutcome{.Next = code};
+    m_document.Modified = wasModified;
+    return Changed(code, code, code);
+}
+
+EditOutcome TableEditor::Fill(std::uint8_t start, const std::vector<std::string>& values)
+{
+    const bool wasModified = m_document.Modified;
+    const std::uint8_t next = FillEntries(m_document, start, values);
+    m_document.Modified = wasModified;
+    if (values.empty())
+        return Changed(1, 0, next);
+    const auto written = std::min<std::size_t>(values.size(), CodeCount - start);
+    return Changed(start, static_cast<std::uint8_t>(start + written - 1), next);
+}
+
+} // namespace zelvane

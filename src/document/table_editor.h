@@ -1,0 +1,54 @@
+#pragma once
+
+#include "kana/input_mode.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zelvane {
+
+class TableDocument;
+
+// What one edit did to the document, for the window to repaint from.
+struct EditOutcome {
+    // False when the edit was refused (a mark on a cell that is not "/" or
+    // "*") and nothing changed.
+    bool Accepted = true;
+    // The codes First to Last changed; nothing changed when First > Last.
+    std::uint8_t First = 1;
+    std::uint8_t Last = 0;
+    // The code that is current after the edit.
+    std::uint8_t Next = 0;
+    // Modified went from false to true.
+    bool ModifiedChanged = false;
+
+    [[nodiscard]] bool ChangedAny() const noexcept { return First <= Last; }
+};
+
+// The editing rules of the grid: what a typed key, Backspace, a mark or a
+// fill does to the table, decided here for every window that edits one.
+class TableEditor {
+public:
+    explicit TableEditor(TableDocument& document) : m_document(document) {}
+
+    // A printable key typed into `code` in `mode`; in the kana modes a cell
+    // that spells one romaji syllable becomes its kana.
+    EditOutcome TypeKey(std::uint8_t code, char key, InputMode mode);
+    // In ASCII mode the last character goes; in the kana modes a kana and a
+    // half-typed syllable go together, so the whole cell is emptied.
+    EditOutcome Backspace(std::uint8_t code, InputMode mode);
+    EditOutcome Mark(std::uint8_t code);
+    EditOutcome Unmark(std::uint8_t code);
+    // `values` into the codes from `start` on, stopping after FF; marks
+    // stay. The next current code is the one after the last written, or FF.
+    EditOutcome Fill(std::uint8_t start, const std::vector<std::string>& values);
+
+private:
+    // Sets Modified and describes a change of the codes first to last.
+    EditOutcome Changed(std::uint8_t first, std::uint8_t last, std::uint8_t next);
+
+    TableDocument& m_document;
+};
+
+} // namespace zelvane

@@ -1,0 +1,185 @@
+#include "editor/file_commands.h"
+
+#include "common/eight_bit_text.h"
+#include "common/table_notifier.h"
+#include "document/table_document.h"
+#include "document/table_reader.h"
+#include "document/table_writer.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace zelvane {
+
+namespace {
+
+namespace Texts {
+const auto FileFilter = QStringLiteral("File Tabella (.tbl)|*.tbl|File di testo (*.txt)|*.txt|Tutti i file (*.*)|*.*");
+const auto OpenTitle = QStringLiteral("Apri");
+const auto SaveTitle = QStringLiteral("Salva con nome");
+const auto SavePromptTitle = QStringLiteral("Tabella Modificata");
+const auto SavePrompt = QStringLiteral("La tabella corrente è stata modificata.\r\n\r\nSalvare le modifiche?");
+const auto ChangedOnDiskTitle = QStringLiteral("File modificato");
+const auto ChangedOnDisk = QStringLiteral("Il file\r\n%1\r\nè stato modificato da un altro programma dopo che Zelvane l'ha letto o salvato.\r\n\r\nSovrascriverlo con la tabella aperta?");
+const auto ErrorTitle = QStringLiteral("Errore");
+const auto ReadFailed = QStringLiteral("Impossibile aprire la tabella");
+const auto WriteFailed = QStringLiteral("Impossibile salvare la tabella");
+} // namespace Texts
+
+// "Desc|pattern|Desc|pattern" as the dialog's name filters. "*.*" stands
+// for every file, also those without a dot in their name.
+QStringList NameFilters(const QString& filter)
+{
+    const QStringList parts = filter.split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString pattern = parts[i + 1] == QLatin1String("*.*") ? QStringLiteral("*") : parts[i + 1];
+        filters << QStringLiteral("%1 (%2)").arg(parts[i], pattern);
+    }
+    return filters;
+}
+
+} // namespace
+
+FileCommands::FileCommands(TableNotifier& notifier, QWidget* window)
+    : QObject(window)
+    , m_notifier(notifier)
+    , m_document(notifier.document())
+    , m_window(window)
+{
+}
+
+bool FileCommands::ConfirmDiscard()
+{
+    if (!m_document.Modified)
+        return true;
+    QMessageBox box(QMessageBox::Question, Texts::SavePromptTitle, Texts::SavePrompt,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, m_window);
+    box.setDefaultButton(QMessageBox::Yes);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        // Work the user asked to keep is never dropped: when Save As writes
+        // nothing, the command stops.
+        return SaveAs();
+    case QMessageBox::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void FileCommands::ShowFileError(const QString& action, const QString& path, const std::string& reason)
+{
+    QMessageBox box(QMessageBox::Warning, Texts::ErrorTitle,
+                    QStringLiteral("%1:\n%2\n\n%3.").arg(action, path, QString::fromStdString(reason)), QMessageBox::Ok,
+                    m_window);
+    box.exec();
+}
+
+QString FileCommands::ChooseFile(DialogPurpose purpose)
+{
+    const bool saving = purpose == DialogPurpose::Save;
+    // Made on first use, not at start-up, where it would cost a quarter of
+    // the time to the first frame; then kept for the whole run.
+    if (!m_fileDialog) {
+        m_fileDialog = new QFileDialog(m_window);
+        m_fileDialog->setNameFilters(NameFilters(Texts::FileFilter));
+        m_fileDialog->setOption(QFileDialog::HideNameFilterDetails);
+    }
+    m_fileDialog->setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    m_fileDialog->setFileMode(saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    m_fileDialog->setWindowTitle(saving ? Texts::SaveTitle : Texts::OpenTitle);
+    m_fileDialog->selectNameFilter(m_fileDialog->nameFilters().constFirst());
+    m_fileDialog->selectFile(saving ? PathText(m_document.FileName) : m_lastDialogName);
+    const bool accepted = m_fileDialog->exec() == QDialog::Accepted && !m_fileDialog->selectedFiles().isEmpty();
+    if (!accepted)
+        return {};
+    m_lastDialogName = m_fileDialog->selectedFiles().constFirst();
+    return m_lastDialogName;
+}
+
+void FileCommands::New()
+{
+    if (!ConfirmDiscard())
+        return;
+    m_document.ClearTable();
+    m_document.FileName = std::string(UntitledName);
+    m_document.DiskStamp.reset();
+    m_notifier.TableReplaced();
+}
+
+void FileCommands::Open()
+{
+    if (!ConfirmDiscard())
+        return;
+    const QString path = ChooseFile(DialogPurpose::Open);
+    if (!path.isEmpty())
+        OpenFile(path);
+}
+
+bool FileCommands::OpenFile(const QString& path)
+{
+    // The reader replaces the table only when the whole file was taken.
+    const FileResult result = LoadTable(m_document, PathBytes(path));
+    if (!result) {
+        ShowFileError(Texts::ReadFailed, path, result.message);
+        return false;
+    }
+    m_document.Modified = false;
+    m_notifier.TableReplaced();
+    return true;
+}
+
+bool FileCommands::ConfirmOverwrite(const std::string& path)
+{
+    // Only the file this table came from, or was last saved to, is checked.
+    const std::optional<FileStamp>& known = m_document.DiskStamp;
+    const std::optional<FileStamp> now = StampOf(path);
+    if (!known || !now || *now == *known)
+        return true;
+    const bool sameFile = path == m_document.FileName || (now->Device == known->Device && now->Inode == known->Inode);
+    if (!sameFile)
+        return true;
+    QMessageBox box(QMessageBox::Question, Texts::ChangedOnDiskTitle, Texts::ChangedOnDisk.arg(PathText(path)),
+                    QMessageBox::Yes | QMessageBox::No, m_window);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+bool FileCommands::Write(const std::string& path)
+{
+    if (!ConfirmOverwrite(path))
+        return false;
+    const std::string oldName = m_document.FileName;
+    const FileResult result = SaveTable(m_document, path);
+    if (!result) {
+        ShowFileError(Texts::WriteFailed, PathText(path), result.message);
+        return false;
+    }
+    m_notifier.SetModified(false);
+    if (m_document.FileName != oldName)
+        m_notifier.FileNameChanged();
+    emit saved();
+    return true;
+}
+
+void FileCommands::Save()
+{
+    if (m_document.IsUntitled()) {
+        SaveAs();
+        return;
+    }
+    emit aboutToSave();
+    // An unchanged table is not written again.
+    if (m_document.Modified)
+        Write(m_document.FileName);
+}
+
+bool FileCommands::SaveAs()
+{
+    emit aboutToSave();
+    const QString path = ChooseFile(DialogPurpose::Save);
+    return !path.isEmpty() && Write(PathBytes(path));
+}
+
+} // namespace zelvane

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <string>
+
+class QFileDialog;
+class QWidget;
+
+namespace zelvane {
+
+class TableNotifier;
+class TableDocument;
+
+// New, Open, Save and Save As with everything around them: the save
+// prompt, the one file dialog of the run, the check for a file another
+// program changed, and the error boxes.
+class FileCommands : public QObject {
+    Q_OBJECT
+
+public:
+    enum class DialogPurpose { Open, Save };
+
+    FileCommands(TableNotifier& notifier, QWidget* window);
+
+    // The save prompt; false when the command that asked must stop.
+    [[nodiscard]] bool ConfirmDiscard();
+    void New();
+    void Open();
+    // Reads `path` into the table; on failure tells the user why and
+    // changes nothing. True when the table was read.
+    bool OpenFile(const QString& path);
+    void Save();
+    // True when the table was written.
+    bool SaveAs();
+
+signals:
+    // Just before a save: open editors hand their work to the document.
+    void aboutToSave();
+    // The table was written.
+    void saved();
+
+private:
+    [[nodiscard]] QString ChooseFile(DialogPurpose purpose);
+    // False when `path` is the table's file, another program changed it
+    // since it was read or saved, and the user chose not to overwrite it.
+    [[nodiscard]] bool ConfirmOverwrite(const std::string& path);
+    bool Write(const std::string& path);
+    void ShowFileError(const QString& action, const QString& path, const std::string& reason);
+
+    TableNotifier& m_notifier;
+    TableDocument& m_document;
+    QWidget* m_window;
+    QFileDialog* m_fileDialog = nullptr;
+    QString m_lastDialogName;
+};
+
+} // namespace zelvane
