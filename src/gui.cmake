@@ -12,6 +12,8 @@ target_sources(zelvane_gui PRIVATE
     dialogs/extra_lines_manager.cpp
     dialogs/guide_window.cpp
     editor/caps_lock.cpp
+    editor/cell_delegate.cpp
+    editor/command_line.cpp
     editor/file_commands.cpp
     editor/main_window.cpp
     editor/status_bar.cpp
@@ -26,6 +28,7 @@ file(GLOB zelvane_pictures RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} CONFIGURE_DEPEND
 qt_add_resources(zelvane_gui zelvane_resources PREFIX / BASE resources
     FILES resources/guide.txt ${zelvane_pictures})
 target_link_libraries(zelvane_gui PUBLIC zelvane_core Qt6::Widgets PRIVATE X11::X11)
+target_compile_definitions(zelvane_gui PUBLIC ZELVANE_VERSION="${PROJECT_VERSION}")
 target_compile_options(zelvane_gui PRIVATE -Wall -Wextra)
 
 add_executable(zelvane main.cpp)

@@ -182,6 +182,7 @@ void BookmarkManager::cmdAdd_Click()
     {
         const QSignalBlocker blocker(m_list);
         m_list->addItem(m_title->text());
+        m_list->scrollToBottom();
     }
     Store();
     m_update->setEnabled(true);

@@ -6,6 +6,8 @@
 #include "document/table_reader.h"
 #include "document/table_writer.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -92,6 +94,12 @@ QString FileCommands::ChooseFile(DialogPurpose purpose)
     m_fileDialog->selectNameFilter(m_fileDialog->nameFilters().constFirst());
     m_fileDialog->selectFile(saving ? PathText(m_document.FileName) : m_lastDialogName);
     const bool accepted = m_fileDialog->exec() == QDialog::Accepted && !m_fileDialog->selectedFiles().isEmpty();
+    // A name-completion list still open when Enter accepted the dialog
+    // would stay on screen over the grid and take the next key or click.
+    for (QCompleter* completer : m_fileDialog->findChildren<QCompleter*>()) {
+        if (completer->popup())
+            completer->popup()->hide();
+    }
     if (!accepted)
         return {};
     m_lastDialogName = m_fileDialog->selectedFiles().constFirst();

@@ -17,9 +17,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
+#include <QTimer>
 #include <QMessageBox>
 #include <QToolBar>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace zelvane {
 
@@ -36,6 +41,28 @@ const auto MarkRefused =
 constexpr int ClientWidth = 531;
 constexpr int ClientHeight = 443;
 constexpr int ToolbarHeight = 24;
+constexpr int WindowGap = 8;
+
+// The one local file a drag carries, or nothing.
+QString DroppedFile(const QMimeData* data)
+{
+    const QList<QUrl> urls = data ? data->urls() : QList<QUrl>();
+    return urls.size() == 1 && urls.constFirst().isLocalFile() ? urls.constFirst().toLocalFile() : QString();
+}
+
+// Where a window of `size` stands beside `main`: to its right, else to its
+// left, always on main's screen.
+QPoint BesideWindow(const QWidget* main, const QSize& size)
+{
+    const QRect frame = main->frameGeometry();
+    const QRect screen = main->screen()->availableGeometry();
+    int x = frame.right() + 1 + WindowGap;
+    if (x + size.width() > screen.right() + 1)
+        x = frame.left() - WindowGap - size.width();
+    x = std::clamp(x, screen.left(), std::max(screen.left(), screen.right() + 1 - size.width()));
+    const int y = std::clamp(frame.top(), screen.top(), std::max(screen.top(), screen.bottom() + 1 - size.height()));
+    return {x, y};
+}
 
 } // namespace
 
@@ -46,6 +73,7 @@ MainWindow::MainWindow(QWidget* parent)
     setObjectName(QStringLiteral("frmZelvane"));
     setWindowTitle(Texts::InitialTitle);
     setWindowIcon(WindowIcon());
+    setAcceptDrops(true);
 
     m_notifier = new TableNotifier(m_document, this);
     m_files = new FileCommands(*m_notifier, this);
@@ -312,6 +340,26 @@ void MainWindow::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const QString path = DroppedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // The save prompt must not run inside the drop: the program the file
+    // came from waits for the drop to end.
+    QTimer::singleShot(0, this, [this, path] {
+        if (m_files->ConfirmDiscard())
+            m_files->OpenFile(path);
+    });
+}
+
 // ---- Auxiliary windows ----
 
 namespace {
@@ -335,7 +383,10 @@ void ShowSingle(QPointer<Window>& window, Args&&... args)
 template<typename Manager>
 void MainWindow::ShowManager(QPointer<Manager>& manager)
 {
+    const bool opening = !manager || !manager->isVisible();
     ShowSingle(manager, *m_notifier);
+    if (opening)
+        manager->move(BesideWindow(this, manager->frameGeometry().size()));
 }
 
 void MainWindow::mnuBook_Click()

@@ -82,6 +82,8 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -97,7 +99,8 @@ private:
     void BuildGrid();
     void Form_Load();
 
-    // Opens a manager, or brings it to the front, wired to the table.
+    // Opens a manager, or brings it to the front, wired to the table; a new
+    // one stands beside this window.
     template<typename Manager>
     void ShowManager(QPointer<Manager>& manager);
     // What an open extra lines manager lists is what gets saved.

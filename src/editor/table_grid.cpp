@@ -2,6 +2,7 @@
 
 #include "common/fonts.h"
 #include "document/char_map.h"
+#include "editor/cell_delegate.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -21,6 +22,8 @@ TableGrid::TableGrid(int width, QWidget* parent)
     setSelectionBehavior(SelectItems);
     setTabKeyNavigation(false);
     setCornerButtonEnabled(false);
+    setItemDelegate(new CellDelegate(this));
+    setTextElideMode(Qt::ElideNone);
     setFont(ComicFont(11.25));
     setStyleSheet(QStringLiteral(
         "QTableView { gridline-color: rgb(192, 192, 192); background-color: rgb(128, 128, 128); }"));

@@ -51,6 +51,8 @@ QVariant TableModel::data(const QModelIndex& index, int role) const
         return entry.Marked ? MarkedColour : PlainColour;
     case Qt::TextAlignmentRole:
         return int(Qt::AlignCenter);
+    case MarkedRole:
+        return entry.Marked;
     default:
         return {};
     }

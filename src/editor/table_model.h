@@ -15,6 +15,8 @@ class TableModel : public QAbstractTableModel {
 
 public:
     enum class HeaderLabels { Padded, Bare };
+    // True for a marked entry.
+    static constexpr int MarkedRole = Qt::UserRole + 1;
 
     explicit TableModel(TableDocument& document, QObject* parent = nullptr);
 

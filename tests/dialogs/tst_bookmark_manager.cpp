@@ -1,5 +1,7 @@
 #include "common/window_fixture.h"
 
+#include <QApplication>
+
 using namespace zelvane;
 
 class BookmarkManagerTest : public QObject, public test::WindowFixture {
@@ -121,6 +123,7 @@ void BookmarkManagerTest::thirty_one_bookmarks_and_a_title_are_required()
 {
     for (std::size_t i = 0; i + 1 < SlotCount; ++i)
         Document().Bookmarks[i] = {static_cast<std::int32_t>(i), "b" + std::to_string(i)};
+    m_window->move(310, 40);
     Open();
     AddBookmark("30", "the 31st");
     QCOMPARE(Slots()[30].Title, std::string("the 31st"));
@@ -138,6 +141,12 @@ void BookmarkManagerTest::thirty_one_bookmarks_and_a_title_are_required()
     ToolButton("cmdUpdate")->click();
     QVERIFY(empty.shown);
     QCOMPARE(Slots()[3].Title, std::string("b3"));
+    // Back in the manager, in the box to correct, beside the main window.
+    QTRY_VERIFY(m_tool->isActiveWindow());
+    QCOMPARE(QApplication::focusWidget(), m_title);
+    // No room on the right of the screen: on the left.
+    QVERIFY(m_tool->frameGeometry().right() < m_window->frameGeometry().left());
+    QCOMPARE(m_tool->frameGeometry().top(), m_window->frameGeometry().top());
 }
 
 void BookmarkManagerTest::replaced_table_refills_the_list_and_menu_does_not()

@@ -1,8 +1,13 @@
 #include "common/window_fixture.h"
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QSignalSpy>
 #include <QMenu>
+#include <QMimeData>
+#include <QTimer>
 #include <QToolButton>
 
 using namespace zelvane;
@@ -29,6 +34,9 @@ private slots:
     void prompt_answers_for_new();
     void prompt_guards_open_and_close();
     void prompt_yes_offers_own_path_with_overwrite_check();
+    void drop_opens_through_the_prompt();
+    void typed_name_leaves_no_popup_behind();
+    void marked_current_cell_shows_yellow();
 
 private:
     QTemporaryDir m_dir; // one for the whole run: each test writes its files afresh
@@ -239,6 +247,61 @@ void MainWindowTest::prompt_yes_offers_own_path_with_overwrite_check()
     QVERIFY(overwrite.shown);
     QCOMPARE(ReadBytes(Path("t.tbl").toStdString()), std::string("41=A\r\n42=B\r\n"));
     QCOMPARE(m_window->windowTitle(), QStringLiteral("Senza Nome") + Suffix);
+}
+
+void MainWindowTest::drop_opens_through_the_prompt()
+{
+    WriteBytes(Path("dropped.tbl").toStdString(), "41=Q\n");
+    TypeInto(0x30, QStringLiteral("x"));
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(Path("dropped.tbl"))});
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(m_window, &enter);
+    QVERIFY(enter.isAccepted());
+
+    SeenBox prompt;
+    AnswerBox(QMessageBox::No, &prompt);
+    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(m_window, &drop);
+    QTRY_COMPARE(CellText(0x41), QStringLiteral("Q"));
+    QVERIFY(prompt.shown);
+    QCOMPARE(m_window->windowTitle(), Path("dropped.tbl") + Suffix);
+}
+
+void MainWindowTest::typed_name_leaves_no_popup_behind()
+{
+    WriteBytes(Path("pick.tbl").toStdString(), "41=A\n");
+    WriteBytes(Path("pick.tbl.bak").toStdString(), "41=B\n");
+    QTimer::singleShot(0, [this] {
+        // Typed as a user would: the name list pops up.
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        auto* nameBox = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        dialog->setDirectory(m_dir.path());
+        nameBox->clear();
+        QTest::keyClicks(nameBox, Path("pick.tb"));
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        // Accepted with the list still up.
+        dialog->selectFile(Path("pick.tbl"));
+        nameBox->setText(Path("pick.tbl"));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    m_window->mnuOpen_Click();
+    QCOMPARE(CellText(0x41), QStringLiteral("A"));
+    QVERIFY(!QApplication::activePopupWidget());
+    Select(0);
+    QTest::keyClick(m_window->windowHandle(), Qt::Key_R);
+    QCOMPARE(CellText(0), QStringLiteral("r"));
+}
+
+void MainWindowTest::marked_current_cell_shows_yellow()
+{
+    TypeInto(0x22, QStringLiteral("*"));
+    m_window->MarkSpecial();
+    const QRect cell = Grid()->visualRect(Cell(0x22));
+    const QImage shot = Grid()->viewport()->grab().toImage();
+    // Inside the frame that marks the current cell, away from the text.
+    QCOMPARE(shot.pixelColor(cell.left() + 4, cell.bottom() - 3), QColor(255, 255, 0));
 }
 
 ZELVANE_GUI_TEST_MAIN(MainWindowTest)

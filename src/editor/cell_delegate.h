@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QStyledItemDelegate>
+
+namespace zelvane {
+
+// Paints a grid cell. The current cell keeps its own background (white, or
+// yellow when marked) under a frame in the selection colour, so a mark
+// shows also there; a text wider than its cell is cut at the right, never
+// shortened with an ellipsis; a marked value is drawn large and bold, where
+// a "*" is still plain to see.
+class CellDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+};
+
+} // namespace zelvane
