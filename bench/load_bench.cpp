@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times LoadTable on a large generated table against a plain scan that
 // only reads the same file and finds its line ends. Prints both times and
 // their ratio; the ratio is the last line.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Memory: the peak resident size of the editor with a large table open,
 // against the bare QMainWindow program, both measured when the window is
 // first exposed. The ratio is the last line.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up: the time from process start until the main window is first
 // exposed, for the editor against a bare QMainWindow program built the same
 // way; the best of 15 runs each, alternating. The ratio is the last line.

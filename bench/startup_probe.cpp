@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starts a window and, the moment it is first exposed, prints one line:
 // "exposed <peak resident size in kB>", then leaves at once. Built twice:
 // as the editor's main window (optionally with a table file opened) and as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to LoadTable through a file. For every input it
 // accepts: every non-empty line comes back in the saved file (in the form
 // worked out below, without the reader's help), the saved file reads back

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the table-file fuzzer with clang and runs it for the given number
 # of seconds (60 by default), starting from the seed corpus. Any finding
 # stops it with a non-zero status and a crash-* file in the work folder.

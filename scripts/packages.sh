@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the run and test commands: installs the Debian packages that
 # are missing, as root directly, otherwise through sudo where it exists,
 # otherwise prints the line to run.
@@ -30,3 +31,7 @@ ensure_packages() {
 # What building and testing need; Qt's CMake files find everything else
 # through qt6-base-dev's own dependencies.
 BUILD_PACKAGES=(g++ make cmake qt6-base-dev libx11-dev)
+
+# What making and checking the Debian package needs: dpkg-shlibdeps for its
+# library dependencies, and the checkers a distribution runs.
+PACKAGE_CHECK_PACKAGES=(dpkg-dev lintian desktop-file-utils appstream)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 find_package(X11 REQUIRED)
 
 add_library(zelvane_gui STATIC)
@@ -35,6 +36,30 @@ add_executable(zelvane main.cpp)
 target_link_libraries(zelvane PRIVATE zelvane_gui)
 
 include(GNUInstallDirs)
+set(zelvane_data ${PROJECT_SOURCE_DIR}/data)
+set(zelvane_docdir ${CMAKE_INSTALL_DATADIR}/doc/zelvane)
 install(TARGETS zelvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${PROJECT_SOURCE_DIR}/data/zelvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${PROJECT_SOURCE_DIR}/data/zelvane.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${zelvane_data}/zelvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${zelvane_data}/zelvane.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${zelvane_data}/zelvane-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME zelvane.xml)
+install(FILES ${zelvane_data}/zelvane.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
+    RENAME org.zelvane.Zelvane.metainfo.xml)
+install(FILES ${zelvane_data}/copyright DESTINATION ${zelvane_docdir})
+
+# The manual page and the changelog go compressed, without a time stamp in
+# the gzip header, so that the same sources make the same package.
+find_program(ZELVANE_GZIP gzip)
+if(ZELVANE_GZIP)
+    set(zelvane_compressed)
+    foreach(pair "zelvane.1;zelvane.1.gz" "changelog;changelog.gz")
+        list(GET pair 0 source)
+        list(GET pair 1 target)
+        add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/${target}
+            COMMAND ${ZELVANE_GZIP} -9 -n -c ${zelvane_data}/${source} > ${CMAKE_CURRENT_BINARY_DIR}/${target}
+            DEPENDS ${zelvane_data}/${source} VERBATIM)
+        list(APPEND zelvane_compressed ${CMAKE_CURRENT_BINARY_DIR}/${target})
+    endforeach()
+    add_custom_target(zelvane_compressed_docs ALL DEPENDS ${zelvane_compressed})
+    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/zelvane.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz DESTINATION ${zelvane_docdir})
+endif()

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/eight_bit_text.h"
 
 #include "document/char_map.h"

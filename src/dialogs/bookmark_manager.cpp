@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/bookmark_manager.h"
 
 #include "common/eight_bit_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "editor/cell_delegate.h"
 
 #include "editor/table_model.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "editor/table_grid.h"
 
 #include "common/fonts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "kana/romaji_conversion.h"
 
 #include "kana/kana_tables.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/slot_list.h"
 #include "document/table_document.h"
 #include "document/table_editor.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/test_files.h"
 #include "document/table_document.h"
 #include "document/table_writer.h"
