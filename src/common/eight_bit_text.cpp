@@ -4,6 +4,7 @@
 #include "document/char_map.h"
 
 #include <QFile>
+#include <QStringDecoder>
 
 namespace zelvane {
 
@@ -13,6 +14,40 @@ QString ToDisplay(std::string_view bytes)
     QChar* out = text.data();
     for (char byte : bytes)
         *out++ = QChar(static_cast<char16_t>(ByteToCodePoint(static_cast<std::uint8_t>(byte))));
+    return text;
+}
+
+QString ToDisplay(std::string_view bytes, TextEncoding encoding)
+{
+    if (encoding == TextEncoding::EightBit)
+        return ToDisplay(bytes);
+    QStringDecoder decoder(encoding == TextEncoding::Utf8       ? "UTF-8"
+                           : encoding == TextEncoding::ShiftJis ? "Shift_JIS"
+                                                                : "EUC-JP",
+                           QStringConverter::Flag::Stateless);
+    // Qt's decoders stand U+FFFD in for what they cannot decode; stateless,
+    // a character cut short at the end counts too.
+    const auto decodes = [&decoder](std::string_view chunk, QString& text) {
+        decoder.resetState();
+        text = decoder.decode(QByteArrayView(chunk.data(), static_cast<qsizetype>(chunk.size())));
+        return decoder.isValid() && !decoder.hasError() && !text.contains(QChar::ReplacementCharacter);
+    };
+    QString whole;
+    if (decodes(bytes, whole))
+        return whole;
+    QString text;
+    text.reserve(static_cast<qsizetype>(bytes.size()));
+    for (std::size_t p = 0; p < bytes.size();) {
+        const std::size_t length = CharacterLength(bytes, p, encoding);
+        QString character;
+        if (length > 0 && decodes(bytes.substr(p, length), character)) {
+            text += character;
+            p += length;
+        } else {
+            text += QChar(static_cast<char16_t>(ByteToCodePoint(static_cast<std::uint8_t>(bytes[p]))));
+            ++p;
+        }
+    }
     return text;
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "document/text_encoding.h"
+
 #include <QString>
 #include <QValidator>
 
@@ -13,6 +15,11 @@ namespace zelvane {
 // A table's bytes as the window shows them: one character per byte, through
 // the editor's 8-bit character set.
 [[nodiscard]] QString ToDisplay(std::string_view bytes);
+
+// The same in `encoding`: each character that decodes is shown decoded, and
+// each byte that does not as its character of the 8-bit set, so that no
+// byte is hidden.
+[[nodiscard]] QString ToDisplay(std::string_view bytes, TextEncoding encoding);
 
 // The bytes a shown text stands for, or nothing when a character lies
 // outside the 8-bit set.

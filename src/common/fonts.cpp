@@ -14,7 +14,9 @@ QFont FontWithFallback(const QString& family, qreal pointSize, QFont::StyleHint 
 QFont ComicFont(qreal pointSize)
 {
     QFont font(QStringLiteral("Comic Sans MS"));
-    font.setFamilies(QStringList{QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue")});
+    // Comic Neue has no kana; the next family in the list draws them.
+    font.setFamilies(QStringList{QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue"),
+                                 QStringLiteral("Droid Sans Fallback")});
     font.setPointSizeF(pointSize);
     return font;
 }

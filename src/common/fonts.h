@@ -11,7 +11,7 @@ namespace zelvane {
 [[nodiscard]] QFont FontWithFallback(const QString& family, qreal pointSize, QFont::StyleHint fallback);
 
 // The grid's and the status bar's font: Comic Sans MS, or Comic Neue,
-// which is drawn alike and free.
+// which is drawn alike and free; kana from Droid Sans Fallback.
 [[nodiscard]] QFont ComicFont(qreal pointSize);
 
 } // namespace zelvane

@@ -38,6 +38,11 @@ void TableNotifier::FileNameChanged()
     SyncModified();
 }
 
+void TableNotifier::EncodingChanged()
+{
+    emit encodingChanged();
+}
+
 void TableNotifier::SyncModified()
 {
     if (m_document.Modified == m_modifiedShown)

@@ -29,12 +29,15 @@ public:
     void TableReplaced();
     // The table was saved under another name.
     void FileNameChanged();
+    // The table is shown in another encoding; no byte changed.
+    void EncodingChanged();
 
 signals:
     void modifiedChanged(bool modified);
     void entriesChanged(std::uint8_t first, std::uint8_t last);
     void replaced();
     void fileNameChanged();
+    void encodingChanged();
 
 private:
     // Reports Modified when it differs from what was last reported.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "document/file_stamp.h"
+#include "document/text_encoding.h"
 
 #include <array>
 #include <cstdint>
@@ -52,7 +53,8 @@ struct Bookmark {
 // not written.
 using ExtraLine = std::string;
 
-// The one open table. Text is 8-bit: one byte of the file is one character.
+// The one open table. Text is bytes, kept exactly as read; Encoding says
+// how they are shown.
 class TableDocument {
 public:
     std::array<TableEntry, CodeCount> Entries{};
@@ -64,6 +66,8 @@ public:
     // The file as it was read or last written, to tell whether another
     // program changed it since; nothing for a table not from a file.
     std::optional<FileStamp> DiskStamp;
+    // How the bytes are shown and what typing writes; guessed on reading.
+    TextEncoding Encoding = TextEncoding::EightBit;
 
     // Empties every entry and its mark and clears Modified; the bookmarks,
     // the extra lines and FileName stay as they are.

@@ -16,10 +16,13 @@ EditOutcome TableEditor::Changed(std::uint8_t first, std::uint8_t last, std::uin
     return outcome;
 }
 
-EditOutcome TableEditor::TypeKey(std::uint8_t code, char key, InputMode mode)
+EditOutcome TableEditor::TypeKey(std::uint8_t code, char32_t character, InputMode mode)
 {
+    const auto bytes = EncodeCharacter(character, m_document.Encoding);
+    if (!bytes)
+        return EditOutcome{.Next = code};
     std::string& value = m_document.Entries[code].Value;
-    value = ConvertTypedKey(value, key, mode);
+    value = ConvertTypedKey(value, *bytes, mode, m_document.Encoding);
     return Changed(code, code, code);
 }
 
@@ -29,7 +32,7 @@ EditOutcome TableEditor::Backspace(std::uint8_t code, InputMode mode)
     if (value.empty())
         return EditOutcome{.Next = code};
     if (mode == InputMode::Ascii)
-        value.pop_back();
+        RemoveLastCharacter(value, m_document.Encoding);
     else
         value.clear();
     return Changed(code, code, code);
@@ -64,4 +67,11 @@ EditOutcome TableEditor::Fill(std::uint8_t start, const std::vector<std::string>
     return Changed(start, static_cast<std::uint8_t>(start + written - 1), next);
 }
 
+EditOutcome TableEditor::FillFromList(std::uint8_t start, std::span<const std::string_view> list, InputMode script,
+                                      LetterCase letterCase)
+{
+    return Fill(start, ListSequence(list, script, letterCase, m_document.Encoding));
+}
+
 } // namespace zelvane
+

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "kana/fill_sequences.h"
 #include "kana/input_mode.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zelvane {
@@ -33,17 +36,22 @@ class TableEditor {
 public:
     explicit TableEditor(TableDocument& document) : m_document(document) {}
 
-    // A printable key typed into `code` in `mode`; in the kana modes a cell
-    // that spells one romaji syllable becomes its kana.
-    EditOutcome TypeKey(std::uint8_t code, char key, InputMode mode);
-    // In ASCII mode the last character goes; in the kana modes a kana and a
-    // half-typed syllable go together, so the whole cell is emptied.
+    // A printable character typed into `code` in `mode`, written in the
+    // table's encoding (ignored where the encoding has no such character);
+    // in the kana modes a cell that spells one romaji syllable becomes its
+    // kana.
+    EditOutcome TypeKey(std::uint8_t code, char32_t character, InputMode mode);
+    // In ASCII mode the last character goes, whole; in the kana modes a
+    // kana and a half-typed syllable go together, so the cell is emptied.
     EditOutcome Backspace(std::uint8_t code, InputMode mode);
     EditOutcome Mark(std::uint8_t code);
     EditOutcome Unmark(std::uint8_t code);
     // `values` into the codes from `start` on, stopping after FF; marks
     // stay. The next current code is the one after the last written, or FF.
     EditOutcome Fill(std::uint8_t start, const std::vector<std::string>& values);
+    // A kana or romaji list, its kana in the table's encoding.
+    EditOutcome FillFromList(std::uint8_t start, std::span<const std::string_view> list, InputMode script,
+                             LetterCase letterCase);
 
 private:
     // Sets Modified and describes a change of the codes first to last.

@@ -249,6 +249,7 @@ FileResult LoadTable(TableDocument& document, const std::filesystem::path& fileN
         if (result) {
             document.FileName = fileName.string();
             document.DiskStamp = bytes.stamp;
+            document.Encoding = GuessEncoding(document);
         }
         return result;
     } catch (const std::bad_alloc&) {

@@ -114,6 +114,7 @@ void FileCommands::New()
     m_document.ClearTable();
     m_document.FileName = std::string(UntitledName);
     m_document.DiskStamp.reset();
+    m_document.Encoding = TextEncoding::EightBit;
     m_notifier.TableReplaced();
 }
 

@@ -96,6 +96,11 @@ MainWindow::MainWindow(QWidget* parent)
     connect(m_notifier, &TableNotifier::replaced, this, [this] {
         MoveToCode(0);
         RefreshCaption();
+        RefreshEncoding();
+    });
+    connect(m_notifier, &TableNotifier::encodingChanged, this, [this] {
+        RefreshStatusText();
+        RefreshEncoding();
     });
     connect(m_notifier, &TableNotifier::fileNameChanged, this, &MainWindow::RefreshCaption);
 
@@ -157,6 +162,20 @@ void MainWindow::BuildMenus()
     for (QAction* action : m_modeActions)
         action->setCheckable(true);
     m_modeActions[0]->setChecked(true);
+
+    QMenu* encodings = addMenu(options, "mnuEncoding", QStringLiteral("Codifica testo"));
+    const auto encodingItem = [&](const char* name, const QString& text, TextEncoding encoding) {
+        QAction* action = addItem(encodings, name, text, {}, [this, encoding] { SetEncoding(encoding); });
+        action->setCheckable(true);
+        return action;
+    };
+    m_encodingActions = {
+        encodingItem("mnuEnc8Bit", QStringLiteral("8 bit"), TextEncoding::EightBit),
+        encodingItem("mnuEncEucJp", QStringLiteral("EUC-JP"), TextEncoding::EucJp),
+        encodingItem("mnuEncShiftJis", QStringLiteral("Shift-JIS"), TextEncoding::ShiftJis),
+        encodingItem("mnuEncUtf8", QStringLiteral("UTF-8"), TextEncoding::Utf8),
+    };
+    m_encodingActions[0]->setChecked(true);
 
     QMenu* help = addMenu(nullptr, "mnuHelp", QStringLiteral("&?"));
     addItem(help, "mnuReadme", QStringLiteral("&Leggimi..."), {}, &MainWindow::mnuReadme_Click);
@@ -258,13 +277,14 @@ void MainWindow::BuildGrid()
     m_model = new TableModel(m_document, this);
     connect(m_notifier, &TableNotifier::entriesChanged, m_model, &TableModel::EntriesChanged);
     connect(m_notifier, &TableNotifier::replaced, m_model, &TableModel::TableReplaced);
+    connect(m_notifier, &TableNotifier::encodingChanged, m_model, &TableModel::EncodingChanged);
     m_grid = new TableGrid(ClientWidth, this);
     m_grid->setModel(m_model);
     setCentralWidget(m_grid);
     m_grid->setFocus();
 
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this, &MainWindow::TableGrid_EnterCell);
-    connect(m_grid, &TableGrid::characterTyped, this, [this](std::uint8_t byte) { ApplyTypedKey(byte); });
+    connect(m_grid, &TableGrid::characterTyped, this, &MainWindow::TypeCharacter);
     connect(m_grid, &TableGrid::backspacePressed, this, &MainWindow::Backspace);
     connect(m_grid, &TableGrid::keyHandled, this, &MainWindow::RefreshStatusText);
 }
@@ -433,6 +453,16 @@ void MainWindow::SetInputMode(InputMode mode)
     RefreshInputMode();
 }
 
+void MainWindow::SetEncoding(TextEncoding encoding)
+{
+    if (encoding != m_document.Encoding) {
+        m_document.Encoding = encoding;
+        m_notifier->EncodingChanged();
+    }
+    // Also when the checked item is chosen again, which unchecks it.
+    RefreshEncoding();
+}
+
 void MainWindow::SB_PanelClick(int index)
 {
     switch (index) {
@@ -452,9 +482,9 @@ void MainWindow::Edited(const EditOutcome& outcome)
         MoveToCode(outcome.Next);
 }
 
-void MainWindow::ApplyTypedKey(int keyCode)
+void MainWindow::TypeCharacter(char32_t character)
 {
-    Edited(m_editor.TypeKey(currentCode(), static_cast<char>(keyCode), m_inputMode));
+    Edited(m_editor.TypeKey(currentCode(), character, m_inputMode));
 }
 
 void MainWindow::Backspace()
@@ -485,7 +515,7 @@ void MainWindow::FillCharRange(std::uint8_t first, std::uint8_t last)
 
 void MainWindow::FillFromList(std::span<const std::string_view> list, InputMode script, LetterCase letterCase)
 {
-    Edited(m_editor.Fill(currentCode(), ListSequence(list, script, letterCase)));
+    Edited(m_editor.FillFromList(currentCode(), list, script, letterCase));
 }
 
 // ---- Toolbar ----
@@ -520,7 +550,7 @@ void MainWindow::RefreshCaption()
 void MainWindow::RefreshStatusText()
 {
     const std::uint8_t code = currentCode();
-    m_statusBar->ShowSelected(code, ToDisplay(m_document.Entries[code].Value));
+    m_statusBar->ShowSelected(code, ToDisplay(m_document.Entries[code].Value, m_document.Encoding));
 }
 
 void MainWindow::RefreshInputMode()
@@ -529,6 +559,12 @@ void MainWindow::RefreshInputMode()
     for (int i = 0; i < 3; ++i)
         m_modeActions[i]->setChecked(i == mode);
     m_statusBar->ShowInputMode(m_inputMode);
+}
+
+void MainWindow::RefreshEncoding()
+{
+    for (std::size_t i = 0; i < m_encodingActions.size(); ++i)
+        m_encodingActions[i]->setChecked(static_cast<TextEncoding>(i) == m_document.Encoding);
 }
 
 void MainWindow::SetCapsLockShown(bool on)

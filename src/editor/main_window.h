@@ -49,8 +49,10 @@ public:
     bool OpenTable(const QString& path);
 
     void SetInputMode(InputMode mode);
-    // A printable key typed into the current cell (its 8-bit code).
-    void ApplyTypedKey(int keyCode);
+    // Shows the table in `encoding`; changes no byte and not Modified.
+    void SetEncoding(TextEncoding encoding);
+    // A printable character typed into the current cell.
+    void TypeCharacter(char32_t character);
     void Backspace();
     void MarkSpecial();
     void UnmarkSpecial();
@@ -113,6 +115,7 @@ private:
     void RefreshCaption();
     void RefreshStatusText();
     void RefreshInputMode();
+    void RefreshEncoding();
     void RefreshCapsLock();
 
     TableDocument m_document;
@@ -125,6 +128,8 @@ private:
     TableGrid* m_grid = nullptr;
     StatusBar* m_statusBar = nullptr;
     std::array<QAction*, 3> m_modeActions{};
+    // In the order of TextEncoding's values.
+    std::array<QAction*, 4> m_encodingActions{};
     std::vector<ToolCommands> m_toolCommands;
 
     QPointer<ExtraLinesManager> m_extraLines;

@@ -2,7 +2,6 @@
 #include "editor/table_grid.h"
 
 #include "common/fonts.h"
-#include "document/char_map.h"
 #include "editor/cell_delegate.h"
 
 #include <QHeaderView>
@@ -25,6 +24,7 @@ TableGrid::TableGrid(int width, QWidget* parent)
     setCornerButtonEnabled(false);
     setItemDelegate(new CellDelegate(this));
     setTextElideMode(Qt::ElideNone);
+    setWordWrap(false);
     setFont(ComicFont(11.25));
     setStyleSheet(QStringLiteral(
         "QTableView { gridline-color: rgb(192, 192, 192); background-color: rgb(128, 128, 128); }"));
@@ -85,10 +85,10 @@ void TableGrid::keyPressEvent(QKeyEvent* event)
         return;
     }
     bool typed = false;
-    for (QChar c : text) {
-        const auto byte = CodePointToByte(c.unicode());
-        if (byte && *byte >= 0x20 && *byte != 0x7F) {
-            emit characterTyped(*byte);
+    for (char32_t c : text.toUcs4()) {
+        // Control characters never type, C1 ones included.
+        if (c >= 0x20 && c != 0x7F && !(c >= 0x80 && c < 0xA0)) {
+            emit characterTyped(c);
             typed = true;
         }
     }

@@ -18,11 +18,11 @@ public:
     explicit TableGrid(int width, QWidget* parent = nullptr);
 
 signals:
-    // A printable key, as its byte of the 8-bit set (32 or more).
-    void characterTyped(std::uint8_t byte);
+    // A printable character typed; the table's encoding decides its bytes.
+    void characterTyped(char32_t character);
     void backspacePressed();
-    // A key that typed nothing and moved nothing (Enter, Tab, Escape, a
-    // character outside the 8-bit set), so the status text can follow.
+    // A key that typed nothing and moved nothing (Enter, Tab, Escape), so
+    // the status text can follow.
     void keyHandled();
 
 protected:

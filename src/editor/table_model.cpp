@@ -47,7 +47,7 @@ QVariant TableModel::data(const QModelIndex& index, int role) const
     const TableEntry& entry = m_document.Entries[CodeAt(index)];
     switch (role) {
     case Qt::DisplayRole:
-        return ToDisplay(entry.Value);
+        return ToDisplay(entry.Value, m_document.Encoding);
     case Qt::BackgroundRole:
         return entry.Marked ? MarkedColour : PlainColour;
     case Qt::TextAlignmentRole:
@@ -83,6 +83,11 @@ void TableModel::EntriesChanged(std::uint8_t first, std::uint8_t last)
     const int leftColumn = firstRow == lastRow ? first % Side : 0;
     const int rightColumn = firstRow == lastRow ? last % Side : Side - 1;
     emit dataChanged(index(firstRow, leftColumn), index(lastRow, rightColumn));
+}
+
+void TableModel::EncodingChanged()
+{
+    emit dataChanged(index(0, 0), index(Side - 1, Side - 1), {Qt::DisplayRole});
 }
 
 void TableModel::TableReplaced()

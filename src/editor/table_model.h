@@ -34,6 +34,8 @@ public:
     // (after a read or a clear, which also bares the headers).
     void EntriesChanged(std::uint8_t first, std::uint8_t last);
     void TableReplaced();
+    // Every cell's text changed, none of its bytes.
+    void EncodingChanged();
 
 private:
     TableDocument& m_document;

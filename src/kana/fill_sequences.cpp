@@ -15,7 +15,7 @@ std::vector<std::string> CharRangeSequence(std::uint8_t first, std::uint8_t last
 }
 
 std::vector<std::string> ListSequence(std::span<const std::string_view> list, InputMode script,
-                                      LetterCase letterCase)
+                                      LetterCase letterCase, TextEncoding encoding)
 {
     std::vector<std::string> values;
     values.reserve(list.size());
@@ -25,10 +25,8 @@ std::vector<std::string> ListSequence(std::span<const std::string_view> list, In
             values.push_back(letterCase == LetterCase::Upper ? UpperRomaji(entry) : std::string(entry));
             break;
         case InputMode::Hiragana:
-            values.push_back(KanaText(HiraganaLead, entry));
-            break;
         case InputMode::Katakana:
-            values.push_back(KanaText(KatakanaLead, entry));
+            values.push_back(KanaBytes(script, entry, encoding));
             break;
         }
     }

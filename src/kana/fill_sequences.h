@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "document/text_encoding.h"
 #include "kana/input_mode.h"
 
 #include <cstdint>
@@ -19,9 +20,10 @@ enum class LetterCase { AsListed, Upper };
 [[nodiscard]] std::vector<std::string> CharRangeSequence(std::uint8_t first, std::uint8_t last);
 
 // The list's entries: as romaji (ASCII, upper-cased on request) or as
-// kana behind the lead byte of `script`.
+// kana of `script` in `encoding`.
 [[nodiscard]] std::vector<std::string> ListSequence(std::span<const std::string_view> list, InputMode script,
-                                                    LetterCase letterCase);
+                                                    LetterCase letterCase,
+                                                    TextEncoding encoding = TextEncoding::EightBit);
 
 // Writes `values` into consecutive entries from `start`, leaving marks as
 // they are, and sets Modified first. Stops after code FF. Returns the code

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "document/text_encoding.h"
+#include "kana/input_mode.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -42,6 +45,11 @@ inline constexpr std::array<std::string_view, 25> VoicedKana = {
 
 // The two characters of a kana: the lead byte, then the list's second byte.
 [[nodiscard]] std::string KanaText(std::uint8_t lead, std::string_view secondByte);
+
+// A list's kana as hiragana or katakana (`script`) in `encoding`: the
+// EUC-JP pair in EightBit and EucJp, its Shift-JIS pair or UTF-8 bytes
+// otherwise.
+[[nodiscard]] std::string KanaBytes(InputMode script, std::string_view secondByte, TextEncoding encoding);
 
 // Every letter upper-cased: "shi" gives "SHI".
 [[nodiscard]] std::string UpperRomaji(std::string_view romaji);

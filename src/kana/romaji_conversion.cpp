@@ -20,16 +20,17 @@ const std::string_view* FindRomaji(const std::array<std::string_view, N>& romaji
 
 } // namespace
 
-std::string ConvertTypedKey(const std::string& value, char typed, InputMode mode)
+std::string ConvertTypedKey(const std::string& value, std::string_view typed, InputMode mode, TextEncoding encoding)
 {
-    std::string result = value + typed;
+    std::string result = value;
+    result.append(typed);
     if (mode != InputMode::Hiragana && mode != InputMode::Katakana)
         return result;
     const std::string_view* secondByte = FindRomaji(PureRomaji, PureKana, result);
     if (!secondByte)
         secondByte = FindRomaji(VoicedRomaji, VoicedKana, result);
     if (secondByte)
-        result = KanaText(mode == InputMode::Hiragana ? HiraganaLead : KatakanaLead, *secondByte);
+        result = KanaBytes(mode, *secondByte, encoding);
     return result;
 }
 

@@ -2,6 +2,7 @@
 #include "common/window_fixture.h"
 
 #include <QMenu>
+#include <QStringEncoder>
 #include <QSignalSpy>
 #include <QToolButton>
 
@@ -25,6 +26,9 @@ private slots:
     void fills_from_toolbar();
     void fill_tells_the_grid_once_and_keeps_marks();
     void mark_and_unmark_then_save();
+    void each_encoding_types_shows_and_fills_data();
+    void each_encoding_types_shows_and_fills();
+    void switching_encoding_changes_no_byte();
 
 private:
     [[nodiscard]] QByteArray Value(int code) const { return QByteArray::fromStdString(Document().Entries[code].Value); }
@@ -219,6 +223,77 @@ void CellEditingTest::mark_and_unmark_then_save()
     QCOMPARE(test::ReadBytes(path.toStdString()), std::string("0F=/\r\n*10\r\n33=/ \r\n"));
     ToolbarEntry(6)->trigger(); // not marked: nothing happens
     QVERIFY(!Document().Modified);
+}
+
+void CellEditingTest::each_encoding_types_shows_and_fills_data()
+{
+    QTest::addColumn<QByteArray>("menuItem");
+    QTest::addColumn<QByteArray>("codec"); // Qt's name for the bytes kana are written in
+    QTest::addColumn<bool>("hasAccents");
+
+    QTest::newRow("8 bit") << QByteArray("mnuEnc8Bit") << QByteArray("EUC-JP") << true;
+    QTest::newRow("EUC-JP") << QByteArray("mnuEncEucJp") << QByteArray("EUC-JP") << false;
+    QTest::newRow("Shift-JIS") << QByteArray("mnuEncShiftJis") << QByteArray("Shift_JIS") << false;
+    QTest::newRow("UTF-8") << QByteArray("mnuEncUtf8") << QByteArray("UTF-8") << true;
+}
+
+void CellEditingTest::each_encoding_types_shows_and_fills()
+{
+    QFETCH(QByteArray, menuItem);
+    QFETCH(QByteArray, codec);
+    QFETCH(bool, hasAccents);
+    const bool eightBit = menuItem == "mnuEnc8Bit";
+    const auto bytes = [&](const QString& text) { return QByteArray(QStringEncoder(codec.constData())(text)); };
+    Action(menuItem.constData())->trigger();
+    QVERIFY(Action(menuItem.constData())->isChecked());
+
+    m_window->SetInputMode(InputMode::Hiragana);
+    TypeInto(0x00, QStringLiteral("ka"));
+    QCOMPARE(Value(0x00), bytes(QStringLiteral("か")));
+    // 8 bit shows a kana as its two bytes' characters, the others as kana.
+    QCOMPARE(CellText(0x00), eightBit ? QStringLiteral("¤«") : QStringLiteral("か"));
+
+    // In ASCII mode Backspace takes the last character whole; é is written
+    // where the encoding has it.
+    m_window->SetInputMode(InputMode::Ascii);
+    Select(0x00);
+    QTest::keyClick(Grid(), Qt::Key_Backspace);
+    QCOMPARE(Value(0x00), eightBit ? QByteArray("\xA4") : QByteArray());
+    Select(0x01);
+    test::TypeCharacters(Grid(), QStringLiteral("aé"));
+    QCOMPARE(Value(0x01), hasAccents ? QByteArray("a") + (eightBit ? QByteArray("\xE9") : bytes(QStringLiteral("é")))
+                                     : QByteArray("a"));
+    QCOMPARE(CellText(0x01), hasAccents ? QStringLiteral("aé") : QStringLiteral("a"));
+
+    Select(0x10);
+    ToolbarEntry(13)->trigger(); // katakana, pure sounds
+    QCOMPARE(Value(0x10) + Value(0x11) + Value(0x3D), bytes(QStringLiteral("アイン")));
+}
+
+void CellEditingTest::switching_encoding_changes_no_byte()
+{
+    QTemporaryDir dir;
+    const std::string source = dir.filePath(QStringLiteral("t.tbl")).toStdString();
+    // UTF-8 kana, a Latin-1 accent and a stray byte side by side.
+    test::WriteBytes(source, "10=\xE3\x81\x8B\r\n11=caf\xE9\r\n12=\x82\xA9\r\n// \xFF\r\n");
+    QVERIFY(m_window->OpenTable(QString::fromStdString(source)));
+    QVERIFY(Action("mnuEnc8Bit")->isChecked());
+    QCOMPARE(CellText(0x11), QStringLiteral("café"));
+    std::string before;
+    for (const char* item : {"mnuEncUtf8", "mnuEncShiftJis", "mnuEncEucJp", "mnuEnc8Bit"}) {
+        Action(item)->trigger();
+        QVERIFY(!Document().Modified);
+        // Bytes that do not decode keep their 8-bit characters.
+        if (QByteArray(item) == "mnuEncUtf8")
+            QCOMPARE(CellText(0x10) + CellText(0x11), QStringLiteral("かcafé"));
+        const QString copy = dir.filePath(QLatin1String(item));
+        test::AnswerFileDialog(copy);
+        QVERIFY(m_window->mnuSaveAs_Click());
+        const std::string written = test::ReadBytes(copy.toStdString());
+        if (!before.empty())
+            QCOMPARE(written, before);
+        before = written;
+    }
 }
 
 ZELVANE_GUI_TEST_MAIN(CellEditingTest)

@@ -5,6 +5,7 @@
 #include "kana/romaji_conversion.h"
 
 #include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTest>
 
 using namespace zelvane;
@@ -40,7 +41,7 @@ QString EucJp(const std::vector<std::string>& values)
 std::string TypeAll(std::string value, const std::string& keys, InputMode mode)
 {
     for (char key : keys)
-        value = ConvertTypedKey(value, key, mode);
+        value = ConvertTypedKey(value, std::string(1, key), mode);
     return value;
 }
 
@@ -52,6 +53,10 @@ class KanaTest : public QObject {
 private slots:
     void typed_romaji_gives_its_kana();
     void fills_hold_the_syllabary_in_order();
+    void kana_in_each_encoding_data();
+    void kana_in_each_encoding();
+    void guess_encoding_data();
+    void guess_encoding();
     void stays_as_letters_data();
     void stays_as_letters();
     void fill_keeps_marks_and_stops_after_ff();
@@ -84,6 +89,67 @@ void KanaTest::fills_hold_the_syllabary_in_order()
     QCOMPARE(EucJp(ListSequence(PureRomaji, InputMode::Ascii, LetterCase::Upper)), PureHepburn.join(QString()).toUpper());
     QCOMPARE(EucJp(ListSequence(VoicedRomaji, InputMode::Ascii, LetterCase::AsListed)), VoicedHepburn.join(QString()));
     QCOMPARE(EucJp(CharRangeSequence('0', '9')), QStringLiteral("0123456789"));
+}
+
+Q_DECLARE_METATYPE(TextEncoding)
+
+void KanaTest::kana_in_each_encoding_data()
+{
+    QTest::addColumn<TextEncoding>("encoding");
+    QTest::addColumn<QByteArray>("decoderName");
+    QTest::newRow("8 bit writes EUC-JP") << TextEncoding::EightBit << QByteArray("EUC-JP");
+    QTest::newRow("EUC-JP") << TextEncoding::EucJp << QByteArray("EUC-JP");
+    QTest::newRow("Shift-JIS") << TextEncoding::ShiftJis << QByteArray("Shift_JIS");
+    QTest::newRow("UTF-8") << TextEncoding::Utf8 << QByteArray("UTF-8");
+}
+
+void KanaTest::kana_in_each_encoding()
+{
+    QFETCH(TextEncoding, encoding);
+    QFETCH(QByteArray, decoderName);
+    // Qt's decoders, not the editor's tables, say what the bytes are.
+    const auto decoded = [&](const std::vector<std::string>& values) {
+        QStringDecoder decoder(decoderName.constData());
+        QString text;
+        for (const std::string& value : values)
+            text += decoder(QByteArray::fromStdString(value));
+        return text;
+    };
+    QCOMPARE(decoded(ListSequence(PureKana, InputMode::Hiragana, LetterCase::AsListed, encoding)), Pure);
+    QCOMPARE(decoded(ListSequence(VoicedKana, InputMode::Katakana, LetterCase::AsListed, encoding)), Katakana(Voiced));
+    QCOMPARE(decoded(ListSequence(PureKana, InputMode::Katakana, LetterCase::AsListed, encoding)), Katakana(Pure));
+    QCOMPARE(decoded({ConvertTypedKey("k", "a", InputMode::Hiragana, encoding)}), QStringLiteral("か"));
+}
+
+void KanaTest::guess_encoding_data()
+{
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<QByteArray>("extraLine");
+    QTest::addColumn<TextEncoding>("guess");
+
+    const auto sjis = [](const QString& text) { return QByteArray(QStringEncoder("Shift_JIS")(text)); };
+    const auto euc = [](const QString& text) { return QByteArray(QStringEncoder("EUC-JP")(text)); };
+    QTest::newRow("ASCII") << QByteArray("A") << QByteArray("// note") << TextEncoding::EightBit;
+    QTest::newRow("Latin-1 accents") << QByteArray("\xE9\xE8") << QByteArray() << TextEncoding::EightBit;
+    QTest::newRow("UTF-8 kana") << QString("か").toUtf8() << QByteArray() << TextEncoding::Utf8;
+    QTest::newRow("UTF-8 in a comment only") << QByteArray("A") << QString("// è").toUtf8() << TextEncoding::Utf8;
+    QTest::newRow("Shift-JIS kana") << sjis("かナ") << QByteArray() << TextEncoding::ShiftJis;
+    QTest::newRow("Shift-JIS kanji, no kana") << sjis("漢字") << QByteArray() << TextEncoding::EightBit;
+    QTest::newRow("EUC-JP kana") << euc("かな") << QByteArray() << TextEncoding::EightBit;
+    QTest::newRow("UTF-8 and a stray byte") << QString("か").toUtf8() << QByteArray("\xFF") << TextEncoding::EightBit;
+    QTest::newRow("Shift-JIS kana and a stray byte") << sjis("か") << QByteArray("\x80") << TextEncoding::EightBit;
+    QTest::newRow("UTF-8 cut short") << QString("か").toUtf8().left(2) << QByteArray() << TextEncoding::EightBit;
+}
+
+void KanaTest::guess_encoding()
+{
+    QFETCH(QByteArray, value);
+    QFETCH(QByteArray, extraLine);
+    QFETCH(TextEncoding, guess);
+    TableDocument doc;
+    doc.Entries[0x41].Value = value.toStdString();
+    doc.ExtraLines.push_back(extraLine.toStdString());
+    QCOMPARE(GuessEncoding(doc), guess);
 }
 
 void KanaTest::stays_as_letters_data()
