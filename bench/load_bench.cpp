@@ -5,6 +5,7 @@
 
 #include "document/table_document.h"
 #include "document/table_reader.h"
+#include "measures.h"
 
 #include <algorithm>
 #include <chrono>
@@ -18,43 +19,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-std::filesystem::path MakeTable(const std::filesystem::path& folder, std::size_t targetBytes)
-{
-    std::mt19937 random(42);
-    std::uniform_int_distribution<int> kind(0, 19);
-    std::uniform_int_distribution<int> code(0, 255);
-    std::uniform_int_distribution<int> shortLength(1, 8);
-    std::uniform_int_distribution<int> longLength(64, 400);
-    std::uniform_int_distribution<int> printable(0x20, 0xFE);
-
-    std::string bytes;
-    bytes.reserve(targetBytes + 1024);
-    for (int i = 0; i < 31; ++i)
-        bytes += "#extra line " + std::to_string(i) + " kept as written\r\n";
-    const char* hex = "0123456789ABCDEF";
-    while (bytes.size() < targetBytes) {
-        const int c = code(random);
-        const int k = kind(random);
-        if (k == 0) {
-            bytes += (c & 1) ? '/' : '*';
-            bytes += hex[c >> 4];
-            bytes += hex[c & 15];
-        } else {
-            bytes += hex[c >> 4];
-            bytes += hex[c & 15];
-            bytes += '=';
-            const int length = k == 1 ? longLength(random) : shortLength(random);
-            for (int n = 0; n < length; ++n)
-                bytes += static_cast<char>(printable(random));
-        }
-        bytes += "\r\n";
-    }
-    const std::filesystem::path path = folder / "large.tbl";
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return path;
-}
+using bench::Clock;
 
 std::size_t ScanLineEnds(const std::filesystem::path& path)
 {
@@ -96,7 +61,7 @@ int main()
 {
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / "zelvane-bench-load";
     std::filesystem::create_directories(folder);
-    const std::filesystem::path path = MakeTable(folder, 64u << 20);
+    const std::filesystem::path path = bench::MakeTable(folder, 64u << 20);
     const auto size = std::filesystem::file_size(path);
 
     std::size_t lines = 0;

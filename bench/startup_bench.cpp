@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Start-up: the time from process start until the main window is first
-// exposed, for the editor against a bare QMainWindow program built the same
-// way; the best of 15 runs each, alternating. The ratio is the last line.
+// Start-up: the time from process start until the main window's first
+// frame is on the screen, for the editor against a bare QMainWindow
+// program built the same way, in 21 interleaved pairs (the order swapping
+// each round); medians with their range. The ratio of each pair is taken,
+// and their median is the last line.
 
+#include "measures.h"
 #include "spawn.h"
-
-#include <algorithm>
 
 int main(int, char* argv[])
 {
@@ -14,14 +15,18 @@ int main(int, char* argv[])
     const std::string bare = Beside(argv[0], "bare_startup_probe");
     RunProbe(editor); // warm the file cache for both
     RunProbe(bare);
-    double bestEditor = 1e9;
-    double bestBare = 1e9;
-    for (int round = 0; round < 15; ++round) {
-        bestEditor = std::min(bestEditor, RunProbe(editor).seconds);
-        bestBare = std::min(bestBare, RunProbe(bare).seconds);
+    std::vector<double> editorTimes, bareTimes, ratios;
+    for (int round = 0; round < 21; ++round) {
+        const bool editorFirst = round % 2 == 0;
+        const double first = RunProbe(editorFirst ? editor : bare).seconds;
+        const double second = RunProbe(editorFirst ? bare : editor).seconds;
+        editorTimes.push_back(editorFirst ? first : second);
+        bareTimes.push_back(editorFirst ? second : first);
+        ratios.push_back(editorTimes.back() / bareTimes.back());
     }
-    std::printf("bare QMainWindow: %.1f ms\n", bestBare * 1000);
-    std::printf("editor: %.1f ms\n", bestEditor * 1000);
-    std::printf("ratio editor / bare start-up: %.2f\n", bestEditor / bestBare);
+    bench::PrintSpread("bare QMainWindow", bench::Summary(bareTimes), 1000, "ms");
+    bench::PrintSpread("editor", bench::Summary(editorTimes), 1000, "ms");
+    const bench::Spread ratio = bench::Summary(ratios);
+    std::printf("ratio editor / bare start-up: %.2f (%.2f to %.2f)\n", ratio.median, ratio.low, ratio.high);
     return 0;
 }

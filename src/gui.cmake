@@ -7,6 +7,7 @@ target_sources(zelvane_gui PRIVATE
     common/fonts.cpp
     common/pictures.cpp
     common/table_notifier.cpp
+    common/window_style.cpp
     dialogs/about_window.cpp
     dialogs/bookmark_manager.cpp
     dialogs/dialog_parts.cpp

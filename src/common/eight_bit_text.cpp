@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace zelvane {
 
 QString ToDisplay(std::string_view bytes)
@@ -49,6 +51,23 @@ QString ToDisplay(std::string_view bytes, TextEncoding encoding)
         }
     }
     return text;
+}
+
+QString ToShortDisplay(std::string_view bytes, TextEncoding encoding)
+{
+    // More than a cell or the status panel can hold in any font.
+    constexpr std::size_t ShownBytes = 400;
+    if (bytes.size() <= ShownBytes)
+        return ToDisplay(bytes, encoding);
+    // Cut between characters, not inside one.
+    std::size_t cut = 0;
+    while (cut < ShownBytes) {
+        const std::size_t length = CharacterLength(bytes, cut, encoding);
+        if (cut + std::max<std::size_t>(length, 1) > ShownBytes)
+            break;
+        cut += std::max<std::size_t>(length, 1);
+    }
+    return ToDisplay(bytes.substr(0, cut), encoding) + QChar(0x2026);
 }
 
 std::optional<std::string> FromDisplay(const QString& text)

@@ -4,6 +4,7 @@
 #include "common/eight_bit_text.h"
 #include "common/pictures.h"
 #include "common/table_notifier.h"
+#include "common/window_style.h"
 #include "dialogs/about_window.h"
 #include "dialogs/bookmark_manager.h"
 #include "dialogs/extra_lines_manager.h"
@@ -86,6 +87,10 @@ MainWindow::MainWindow(QWidget* parent)
     BuildGrid();
     m_statusBar = new StatusBar(this);
     setStatusBar(m_statusBar);
+    auto* style = new WindowStyle;
+    style->setParent(this);
+    for (QWidget* widget : std::initializer_list<QWidget*>{findChild<QToolBar*>(), m_grid, m_statusBar})
+        widget->setStyle(style);
     connect(m_statusBar, &StatusBar::panelClicked, this, &MainWindow::SB_PanelClick);
 
     connect(m_notifier, &TableNotifier::modifiedChanged, m_statusBar, &StatusBar::ShowModified);
@@ -194,7 +199,6 @@ void MainWindow::BuildToolbar()
     toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     toolbar->setFixedHeight(ToolbarHeight);
     toolbar->setContentsMargins(0, 0, 0, 0);
-    toolbar->setStyleSheet(QStringLiteral("QToolBar { padding: 0px; spacing: 0px; }"));
     addToolBar(Qt::TopToolBarArea, toolbar);
 
     struct Item {
@@ -550,7 +554,7 @@ void MainWindow::RefreshCaption()
 void MainWindow::RefreshStatusText()
 {
     const std::uint8_t code = currentCode();
-    m_statusBar->ShowSelected(code, ToDisplay(m_document.Entries[code].Value, m_document.Encoding));
+    m_statusBar->ShowSelected(code, ToShortDisplay(m_document.Entries[code].Value, m_document.Encoding));
 }
 
 void MainWindow::RefreshInputMode()

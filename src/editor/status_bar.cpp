@@ -21,7 +21,6 @@ StatusBar::StatusBar(QWidget* parent)
     setFixedHeight(Height);
     setFont(ComicFont(8.25));
     setContentsMargins(0, 0, 0, 0);
-    setStyleSheet(QStringLiteral("QStatusBar::item { border: none; }"));
 
     struct PanelLayout {
         const char* text;
@@ -39,8 +38,6 @@ StatusBar::StatusBar(QWidget* parent)
     for (int i = 0; i < 6; ++i) {
         auto* panel = new StatusPanel(QString::fromUtf8(Layouts[i].text), i + 1, this);
         panel->setAlignment(Layouts[i].alignment);
-        // The style sheet above would otherwise give the panels the
-        // application's font instead of the bar's.
         panel->setFont(font());
         if (i == 0) {
             // A long value must not widen the window: the text is cut.

@@ -4,6 +4,7 @@
 #include "common/fonts.h"
 #include "editor/cell_delegate.h"
 
+#include <QAbstractButton>
 #include <QHeaderView>
 #include <QKeyEvent>
 
@@ -26,13 +27,23 @@ TableGrid::TableGrid(int width, QWidget* parent)
     setTextElideMode(Qt::ElideNone);
     setWordWrap(false);
     setFont(ComicFont(11.25));
-    setStyleSheet(QStringLiteral(
-        "QTableView { gridline-color: rgb(192, 192, 192); background-color: rgb(128, 128, 128); }"));
+    // Grey below and beside the cells; the cells paint their own white.
+    const QColor windowColour = palette().color(QPalette::Window);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Base, QColor(128, 128, 128));
+    colours.setColor(QPalette::Window, QColor(128, 128, 128)); // the frame's shade follows it
+    setPalette(colours);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     QHeaderView* columns = horizontalHeader();
     QHeaderView* rows = verticalHeader();
+    // The headers and the corner between them keep the window's colour.
+    for (QWidget* part : std::initializer_list<QWidget*>{columns, rows, findChild<QAbstractButton*>()}) {
+        QPalette partColours = part->palette();
+        partColours.setColor(QPalette::Window, windowColour);
+        part->setPalette(partColours);
+    }
     for (QHeaderView* header : {columns, rows}) {
         header->setFont(font());
         header->setSectionResizeMode(QHeaderView::Fixed);

@@ -47,7 +47,7 @@ QVariant TableModel::data(const QModelIndex& index, int role) const
     const TableEntry& entry = m_document.Entries[CodeAt(index)];
     switch (role) {
     case Qt::DisplayRole:
-        return ToDisplay(entry.Value, m_document.Encoding);
+        return ToShortDisplay(entry.Value, m_document.Encoding);
     case Qt::BackgroundRole:
         return entry.Marked ? MarkedColour : PlainColour;
     case Qt::TextAlignmentRole:
