@@ -15,4 +15,8 @@ namespace zelvane {
 // 0 or the errno.
 [[nodiscard]] int WriteAllAt(int fd, std::string_view bytes, off_t offset);
 
+// Makes the pages of `data` resident before they are written, in one call
+// rather than one fault per page; where the system cannot, nothing.
+void Prefault(const void* data, std::size_t size) noexcept;
+
 } // namespace zelvane

@@ -3,6 +3,8 @@
 
 #include "document/table_document.h"
 
+#include <cstring>
+
 namespace zelvane {
 
 namespace {
@@ -83,7 +85,7 @@ TableLine ClassifyLine(std::string_view line)
 
 std::string ExtraLineProblem(std::string_view line, std::size_t& bookmarks)
 {
-    if (line.find_first_of("\r\n") != std::string_view::npos)
+    if (HasLineBreak(line))
         return "contiene un ritorno a capo";
     TableLine kind = ClassifyLine(line);
     if (kind.kind == TableLine::Kind::Refused)
@@ -97,6 +99,12 @@ bool IsBookmarkLine(std::string_view line)
 {
     const TableLine kind = ClassifyLine(line);
     return kind.kind == TableLine::Kind::Bookmark && !kind.text.empty();
+}
+
+bool HasLineBreak(std::string_view text) noexcept
+{
+    // memchr runs many bytes a step, where find_first_of takes one.
+    return std::memchr(text.data(), '\r', text.size()) || std::memchr(text.data(), '\n', text.size());
 }
 
 bool StartsAsUtf16(std::string_view bytes) noexcept

@@ -35,6 +35,9 @@ struct TableLine {
 // True when the reader would take `line` as a bookmark that fills a slot.
 [[nodiscard]] bool IsBookmarkLine(std::string_view line);
 
+// True when `text` holds a CR or an LF.
+[[nodiscard]] bool HasLineBreak(std::string_view text) noexcept;
+
 // True when the bytes begin with a UTF-16 byte-order mark (FF FE or FE FF).
 [[nodiscard]] bool StartsAsUtf16(std::string_view bytes) noexcept;
 

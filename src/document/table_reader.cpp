@@ -20,23 +20,6 @@ namespace zelvane {
 
 namespace {
 
-// Touches fresh memory in one call rather than one page fault at a time,
-// which costs more than the reading itself for a large table. Only a hint:
-// a kernel without it faults the pages in as they are written.
-void Prefault(const void* data, std::size_t size)
-{
-#ifdef MADV_POPULATE_WRITE
-    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-    const auto first = (reinterpret_cast<std::uintptr_t>(data) + page - 1) & ~(page - 1);
-    const auto last = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(page - 1);
-    if (last > first)
-        ::madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
-#else
-    (void)data;
-    (void)size;
-#endif
-}
-
 struct FileBytes {
     std::unique_ptr<char[]> data; // not zeroed first: read overwrites it
     std::size_t size = 0;         // what was read

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/table_writer.h"
 
+#include "document/file_io.h"
 #include "document/file_saver.h"
 #include "document/table_document.h"
 #include "document/table_line.h"
@@ -17,29 +18,33 @@ namespace {
 
 constexpr std::string_view LineEnd = "\r\n";
 
-bool HasLineBreak(std::string_view text)
-{
-    return std::memchr(text.data(), '\r', text.size()) || std::memchr(text.data(), '\n', text.size());
-}
+// Copies into a buffer sized beforehand: no capacity check per piece.
+class Output {
+public:
+    explicit Output(char* start) : m_cursor(start) {}
+    Output& operator<<(std::string_view piece)
+    {
+        std::memcpy(m_cursor, piece.data(), piece.size());
+        m_cursor += piece.size();
+        return *this;
+    }
+    [[nodiscard]] const char* Cursor() const { return m_cursor; }
+
+private:
+    char* m_cursor;
+};
 
 } // namespace
 
 FileResult FormatTable(const TableDocument& document, std::string& bytes)
 {
     bytes.clear();
-    // The reader takes bookmark-shaped extra lines as bookmarks: together
-    // with the real ones they must fit the slots.
-    std::size_t bookmarks = document.BookmarkCount();
+    // Sizes first, from the line objects alone; the lines' bytes are read
+    // once, below, where each is checked as it is copied.
     std::size_t size = 0;
-    std::size_t number = 0;
     for (const ExtraLine& line : document.ExtraLines) {
-        if (line.empty())
-            continue;
-        ++number;
-        if (const std::string problem = ExtraLineProblem(line, bookmarks); !problem.empty())
-            return FileResult::Failure("la linea extra " + std::to_string(number) + " " + Quoted(line)
-                                       + " non si potrebbe rileggere: " + problem);
-        size += line.size() + LineEnd.size();
+        if (!line.empty())
+            size += line.size() + LineEnd.size();
     }
     for (std::size_t code = 0; code < CodeCount; ++code) {
         const TableEntry& entry = document.Entries[code];
@@ -57,7 +62,7 @@ FileResult FormatTable(const TableDocument& document, std::string& bytes)
         if (HasLineBreak(bookmark.Title))
             return FileResult::Failure("il titolo del bookmark " + AddressText(bookmark.Address)
                                        + " contiene un ritorno a capo");
-        size += 2 * LineEnd.size() + 11 + bookmark.Title.size();
+        size += 2 * LineEnd.size() + 3 + AddressText(bookmark.Address).size() + bookmark.Title.size();
     }
     if (size > MaxTableBytes)
         return FileResult::Failure("la tabella supererebbe i 256 MiB, il massimo che si può rileggere");
@@ -68,11 +73,23 @@ FileResult FormatTable(const TableDocument& document, std::string& bytes)
                                     [](const ExtraLine& line) { return !line.empty(); });
     const bool leadingBreak = first != document.ExtraLines.end() && StartsAsUtf16(*first);
     bytes.reserve(size + LineEnd.size());
+    Prefault(bytes.data(), bytes.capacity());
+    bytes.resize(size + (leadingBreak ? LineEnd.size() : 0));
+    Output out(bytes.data());
     if (leadingBreak)
-        bytes.append(LineEnd);
+        out << LineEnd;
+    // The reader takes bookmark-shaped extra lines as bookmarks: together
+    // with the real ones they must fit the slots.
+    std::size_t bookmarks = document.BookmarkCount();
+    std::size_t number = 0;
     for (const ExtraLine& line : document.ExtraLines) {
-        if (!line.empty())
-            bytes.append(line).append(LineEnd);
+        if (line.empty())
+            continue;
+        ++number;
+        if (const std::string problem = ExtraLineProblem(line, bookmarks); !problem.empty())
+            return FileResult::Failure("la linea extra " + std::to_string(number) + " " + Quoted(line)
+                                       + " non si potrebbe rileggere: " + problem);
+        out << line << LineEnd;
     }
     for (std::size_t code = 0; code < CodeCount; ++code) {
         const TableEntry& entry = document.Entries[code];
@@ -81,23 +98,24 @@ FileResult FormatTable(const TableDocument& document, std::string& bytes)
         const std::string digits = CodeText(static_cast<std::uint8_t>(code));
         switch (entry.Kind()) {
         case SpecialKind::EndOfLine:
-            bytes.append("/").append(digits).append(entry.Tail);
+            out << "/" << digits << entry.Tail;
             break;
         case SpecialKind::EndOfWindow:
-            bytes.append("*").append(digits).append(entry.Tail);
+            out << "*" << digits << entry.Tail;
             break;
         case SpecialKind::None:
-            bytes.append(digits).append("=").append(entry.Value);
+            out << digits << "=" << entry.Value;
             break;
         }
-        bytes.append(LineEnd);
+        out << LineEnd;
     }
     for (const Bookmark& bookmark : document.Bookmarks) {
-        if (!bookmark.Title.empty()) {
-            bytes.append(LineEnd).append("(").append(AddressText(bookmark.Address)).append("h)");
-            bytes.append(bookmark.Title).append(LineEnd);
-        }
+        if (!bookmark.Title.empty())
+            out << LineEnd << "(" << AddressText(bookmark.Address) << "h)" << bookmark.Title << LineEnd;
     }
+    // The sizes counted above and the pieces written must agree.
+    if (out.Cursor() != bytes.data() + bytes.size())
+        return FileResult::Failure("errore interno nel formato della tabella");
     return FileResult::Success();
 }
 

@@ -4,6 +4,8 @@
 #include "document/char_map.h"
 #include "document/table_document.h"
 
+#include <algorithm>
+
 namespace zelvane {
 
 namespace {
@@ -114,19 +116,27 @@ struct Evidence {
     bool shiftJis = true;
     bool shiftJisKana = false;
 
+    // Nothing more to learn: neither UTF-8 nor Shift-JIS.
+    [[nodiscard]] bool Settled() const noexcept { return !utf8 && !shiftJis; }
+
     void Look(std::string_view text)
     {
-        for (std::size_t p = 0; p < text.size();) {
+        // Most lines are ASCII: nothing to see there.
+        const auto firstHigh = std::find_if(text.begin(), text.end(), [](char c) { return c & 0x80; });
+        if (firstHigh == text.end())
+            return;
+        high = true;
+        const auto start = std::size_t(firstHigh - text.begin());
+        for (std::size_t p = start; utf8 && p < text.size();) {
             if (static_cast<unsigned char>(text[p]) < 0x80) {
                 ++p;
                 continue;
             }
-            high = true;
             const std::size_t length = Utf8Length(text, p);
             utf8 = utf8 && length != 0;
             p += length ? length : 1;
         }
-        for (std::size_t p = 0; high && shiftJis && p < text.size();) {
+        for (std::size_t p = start; shiftJis && p < text.size();) {
             const std::size_t length = ShiftJisLength(text, p);
             shiftJis = length != 0;
             shiftJisKana = shiftJisKana || (length == 2 && IsShiftJisKana(text, p));
@@ -146,8 +156,11 @@ TextEncoding GuessEncoding(const TableDocument& document)
     }
     for (const Bookmark& bookmark : document.Bookmarks)
         evidence.Look(bookmark.Title);
-    for (const ExtraLine& line : document.ExtraLines)
+    for (const ExtraLine& line : document.ExtraLines) {
+        if (evidence.Settled())
+            break;
         evidence.Look(line);
+    }
     if (evidence.high && evidence.utf8)
         return TextEncoding::Utf8;
     if (evidence.shiftJis && evidence.shiftJisKana)
