@@ -29,6 +29,7 @@ private slots:
     void each_encoding_types_shows_and_fills_data();
     void each_encoding_types_shows_and_fills();
     void switching_encoding_changes_no_byte();
+    void long_value_shows_its_start_only();
 
 private:
     [[nodiscard]] QByteArray Value(int code) const { return QByteArray::fromStdString(Document().Entries[code].Value); }
@@ -294,6 +295,18 @@ void CellEditingTest::switching_encoding_changes_no_byte()
             QCOMPARE(written, before);
         before = written;
     }
+}
+
+void CellEditingTest::long_value_shows_its_start_only()
+{
+    // 127 letters, then a kana of three bytes across the cut, then more.
+    const std::string value = std::string(127, 'a') + "\xE3\x81\x8B" + std::string(100000, 'b');
+    Document().Entries[0x20].Value = value;
+    Action("mnuEncUtf8")->trigger();
+    QCOMPARE(CellText(0x20), QString(127, u'a') + QChar(0x2026));
+    TypeInto(0x20, QStringLiteral("z"));
+    QCOMPARE(Document().Entries[0x20].Value, value + "z");
+    QVERIFY(Panel(1)->text().endsWith(QStringLiteral("aa…'")));
 }
 
 ZELVANE_GUI_TEST_MAIN(CellEditingTest)
