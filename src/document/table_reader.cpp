@@ -104,6 +104,11 @@ std::size_t CountFilledLines(std::string_view bytes)
     return count;
 }
 
+// Makes the document from the lines of a file known to be good.
+void BuildDocument(TableDocument& document, std::vector<std::string_view>& lines, const std::vector<std::int16_t>& codeOf,
+                   const std::array<std::size_t, CodeCount>& last, const std::array<bool, CodeCount>& marked,
+                   std::array<Bookmark, SlotCount>& bookmarks);
+
 FileResult LineFailure(std::size_t lineNumber, const std::string& why)
 {
     return FileResult::Failure("riga " + std::to_string(lineNumber) + ": " + why, lineNumber);
@@ -121,13 +126,14 @@ FileResult ParseTable(TableDocument& document, std::string_view bytes)
     // Every code and special line goes into the extra lines as it comes, its
     // code noted beside it; once the file is read, the last line of each
     // code moves into the entry and the earlier ones stay where they stand.
-    std::vector<ExtraLine> lines;
+    // The lines are views into `bytes` until the whole file is known good.
+    std::vector<std::string_view> lines;
     std::vector<std::int16_t> codeOf; // -1: not a code's line
     // Room for every line at once: growing would move them all, repeatedly.
     const std::size_t most = CountFilledLines(bytes);
     lines.reserve(most);
     codeOf.reserve(most);
-    Prefault(lines.data(), most * sizeof(ExtraLine));
+    Prefault(lines.data(), most * sizeof(std::string_view));
     std::array<std::size_t, CodeCount> last;
     last.fill(None);
     std::array<bool, CodeCount> marked{};
@@ -172,11 +178,43 @@ FileResult ParseTable(TableDocument& document, std::string_view bytes)
     if (!result)
         return result;
 
+    // The file is good. An unmodified table is on disk as it stands: it goes
+    // before the new one is built, so that the two are never in memory at
+    // once. Unsaved work stays until the new table is complete.
+    const bool dropFirst = !document.Modified;
+    if (dropFirst) {
+        document.Entries.fill(TableEntry{});
+        document.Bookmarks.fill(Bookmark{});
+        std::vector<ExtraLine>().swap(document.ExtraLines);
+    }
+    try {
+        BuildDocument(document, lines, codeOf, last, marked, bookmarks);
+    } catch (const std::bad_alloc&) {
+        if (dropFirst) {
+            // Half a table must never be saved over the file it came from.
+            document.ClearTable();
+            std::vector<ExtraLine>().swap(document.ExtraLines);
+            document.Bookmarks.fill(Bookmark{});
+            document.FileName = std::string(UntitledName);
+            document.DiskStamp.reset();
+        }
+        throw;
+    }
+    return result;
+}
+
+namespace {
+
+void BuildDocument(TableDocument& document, std::vector<std::string_view>& lines, const std::vector<std::int16_t>& codeOf,
+                   const std::array<std::size_t, CodeCount>& last, const std::array<bool, CodeCount>& marked,
+                   std::array<Bookmark, SlotCount>& bookmarks)
+{
+    constexpr std::size_t None = static_cast<std::size_t>(-1);
     std::array<TableEntry, CodeCount> entries{};
     for (std::size_t code = 0; code < CodeCount; ++code) {
         if (last[code] == None)
             continue;
-        const std::string& line = lines[last[code]];
+        const std::string_view line = lines[last[code]];
         const TableLine kind = ClassifyLine(line);
         TableEntry& entry = entries[code];
         entry.Marked = marked[code];
@@ -203,20 +241,22 @@ FileResult ParseTable(TableDocument& document, std::string_view bytes)
         return !specialLine && entry.Kind() != SpecialKind::None;
     };
     std::size_t kept = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        kept += keep(i);
+    std::vector<ExtraLine> extraLines;
+    extraLines.reserve(kept);
+    Prefault(extraLines.data(), kept * sizeof(ExtraLine));
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (!keep(i))
-            continue;
-        if (kept != i)
-            lines[kept] = std::move(lines[i]);
-        ++kept;
+        if (keep(i))
+            extraLines.emplace_back(lines[i]);
     }
-    lines.resize(kept);
 
     document.Entries = std::move(entries);
     document.Bookmarks = std::move(bookmarks);
-    document.ExtraLines = std::move(lines);
-    return result;
+    document.ExtraLines = std::move(extraLines);
 }
+
+} // namespace
 
 FileResult LoadTable(TableDocument& document, const std::filesystem::path& fileName)
 {

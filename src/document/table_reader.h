@@ -14,10 +14,12 @@ class TableDocument;
 // The largest table file read or written: bigger files are not tables.
 inline constexpr std::uint64_t MaxTableBytes = std::uint64_t{256} << 20;
 
-// Reads a table file into `document`. The whole file is read into a fresh
-// table first; the document is replaced (entries, marks, bookmarks, extra
-// lines and FileName) only when every line was taken, so a failed read
-// leaves it exactly as it was. Modified is never touched.
+// Reads a table file into `document`. The document is replaced (entries,
+// marks, bookmarks, extra lines, FileName and Encoding) only when every line
+// was taken, so a file that cannot be read leaves it exactly as it was.
+// Modified is never touched. An unmodified table is let go before the new
+// one is built, so the two never share the memory; should the memory then
+// run out, the document is left an empty untitled table, never half of one.
 //
 // Nothing read is lost: a code or special line that a later line for the
 // same code overrides stays as an extra line, in file order, unless the

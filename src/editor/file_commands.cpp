@@ -129,9 +129,13 @@ void FileCommands::Open()
 
 bool FileCommands::OpenFile(const QString& path)
 {
-    // The reader replaces the table only when the whole file was taken.
+    // The reader replaces the table only when the whole file was taken (or
+    // empties it when the memory ran out after the old table went).
+    const std::string before = m_document.FileName;
     const FileResult result = LoadTable(m_document, PathBytes(path));
     if (!result) {
+        if (m_document.FileName != before)
+            m_notifier.TableReplaced();
         ShowFileError(Texts::ReadFailed, path, result.message);
         return false;
     }
