@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Saving a 64 MB table: SaveTable (formatting, the temporary file, fsync,
+// Saving 64 MB tables, one of long lines and one of 3.2 million short
+// ones: SaveTable (formatting, the temporary file, fsync,
 // the rename) against a plain write() and fsync() of the same bytes, in
 // paired runs, medians with their range; then, in a child process of its
 // own, the peak memory of a save against the memory the table holds. The
@@ -57,37 +58,74 @@ double PeakTimesDocument(const std::filesystem::path& table, const std::filesyst
     return times;
 }
 
-} // namespace
-
-int main()
+// 64 MB in 256 values and 64 extra lines of 200 KB each: a table of few,
+// long lines, where the bytes and not the lines are the work.
+std::filesystem::path MakeLongLineTable(const std::filesystem::path& folder)
 {
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "zelvane-bench-save";
-    std::filesystem::create_directories(folder);
-    const std::filesystem::path table = bench::MakeTable(folder, 64u << 20);
+    const char* hex = "0123456789ABCDEF";
+    std::string bytes;
+    for (int i = 0; i < 64; ++i)
+        bytes += "# " + std::string(200 << 10, char('a' + i % 26)) + "\r\n";
+    for (int code = 0; code < 256; ++code)
+        bytes += std::string{hex[code >> 4], hex[code & 15], '='} + std::string(200 << 10, char('A' + code % 26)) + "\r\n";
+    const std::filesystem::path path = folder / "long-lines.tbl";
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return path;
+}
+
+struct Pairs {
+    std::vector<double> saves, writes, ratios;
+};
+
+Pairs Measure(const std::filesystem::path& table, const std::filesystem::path& folder, std::size_t& size)
+{
     zelvane::TableDocument document;
     std::string bytes;
     if (!zelvane::LoadTable(document, table) || !zelvane::FormatTable(document, bytes))
-        return 1;
-
-    std::vector<double> saves, writes, ratios;
+        std::exit(1);
+    size = bytes.size();
+    Pairs pairs;
+    auto& [saves, writes, ratios] = pairs;
     for (int round = 0; round < 7; ++round) {
         auto start = bench::Clock::now();
         PlainWrite(folder / "plain.tbl", bytes);
         writes.push_back(bench::SecondsSince(start));
         start = bench::Clock::now();
         if (!zelvane::SaveTable(document, folder / "saved.tbl"))
-            return 1;
+            std::exit(1);
         saves.push_back(bench::SecondsSince(start));
         ratios.push_back(saves.back() / writes.back());
     }
+    return pairs;
+}
+
+void Print(const char* what, const Pairs& pairs, std::size_t size)
+{
+    std::printf("%s, %.1f MB written\n", what, double(size) / (1 << 20));
+    bench::PrintSpread("  write + fsync", bench::Summary(pairs.writes), 1000, "ms");
+    bench::PrintSpread("  SaveTable", bench::Summary(pairs.saves), 1000, "ms");
+    const bench::Spread ratio = bench::Summary(pairs.ratios);
+    std::printf("  ratio: %.2f (%.2f to %.2f)\n", ratio.median, ratio.low, ratio.high);
+}
+
+} // namespace
+
+int main()
+{
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "zelvane-bench-save";
+    std::filesystem::create_directories(folder);
+    std::size_t longSize = 0, manySize = 0;
+    const Pairs longLines = Measure(MakeLongLineTable(folder), folder, longSize);
+    const std::filesystem::path table = bench::MakeTable(folder, 64u << 20);
+    const Pairs manyLines = Measure(table, folder, manySize);
     const double peak = PeakTimesDocument(table, folder / "child.tbl");
     std::filesystem::remove_all(folder);
 
-    std::printf("table: %.1f MB written\n", double(bytes.size()) / (1 << 20));
-    bench::PrintSpread("write + fsync", bench::Summary(writes), 1000, "ms");
-    bench::PrintSpread("SaveTable", bench::Summary(saves), 1000, "ms");
-    std::printf("peak memory of a save: %.2f times the table's\n", peak);
-    const bench::Spread ratio = bench::Summary(ratios);
-    std::printf("ratio SaveTable / write + fsync: %.2f (%.2f to %.2f)\n", ratio.median, ratio.low, ratio.high);
+    Print("320 lines of 200 KB", longLines, longSize);
+    Print("3.2 million short lines", manyLines, manySize);
+    std::printf("peak memory of a save of the short lines: %.2f times the table's\n", peak);
+    const bench::Spread ratio = bench::Summary(manyLines.ratios);
+    std::printf("ratio SaveTable / write + fsync, short lines: %.2f (%.2f to %.2f)\n", ratio.median, ratio.low,
+                ratio.high);
     return 0;
 }

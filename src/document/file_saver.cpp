@@ -105,9 +105,10 @@ struct OldFile {
 
 // Writes, gives the old file's owner (else its group), attributes and mode,
 // and flushes to disk; 0 or the errno.
-int FillTemporary(int fd, std::string_view bytes, const OldFile& old, mode_t mode)
+int FillTemporary(int fd, const ContentWriter& write, const OldFile& old, mode_t mode)
 {
-    if (const int error = WriteAllAt(fd, bytes, 0))
+    std::uint64_t written = 0;
+    if (const int error = write(fd, written))
         return error;
     if (old.info) {
         // Keeping another user's ownership needs privileges; without them
@@ -126,7 +127,7 @@ int FillTemporary(int fd, std::string_view bytes, const OldFile& old, mode_t mod
 // A complete new file beside the target, renamed over it. First choice is
 // a file without a name (O_TMPFILE), linked into the folder only once it is
 // complete, so a process killed while writing leaves nothing behind.
-int WriteReplacement(const std::filesystem::path& target, std::string_view bytes, const OldFile& old, mode_t mode)
+int WriteReplacement(const std::filesystem::path& target, const ContentWriter& write, const OldFile& old, mode_t mode)
 {
     const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
     std::string temporary;
@@ -142,7 +143,7 @@ int WriteReplacement(const std::filesystem::path& target, std::string_view bytes
     // Held until the file is closed: the clean-up of other writers leaves
     // a locked temporary alone.
     (void)::flock(fd, LOCK_EX);
-    int error = FillTemporary(fd, bytes, old, mode);
+    int error = FillTemporary(fd, write, old, mode);
     if (!error && !named) {
         const std::string self = "/proc/self/fd/" + std::to_string(fd);
         error = EEXIST;
@@ -172,7 +173,7 @@ int WriteReplacement(const std::filesystem::path& target, std::string_view bytes
 // Over the old file itself, which keeps its inode, links, owner and
 // attributes. The old bytes are held first, and written back when the new
 // ones cannot all be written and flushed.
-int WriteInPlace(const std::filesystem::path& target, std::string_view bytes)
+int WriteInPlace(const std::filesystem::path& target, const ContentWriter& write)
 {
     const int fd = ::open(target.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
@@ -193,8 +194,9 @@ int WriteInPlace(const std::filesystem::path& target, std::string_view bytes)
         error = ReadFromStart(fd, old.data(), old.size(), done);
     old.resize(done);
     if (!error) {
-        error = WriteAllAt(fd, bytes, 0);
-        if (!error && ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0)
+        std::uint64_t written = 0;
+        error = write(fd, written);
+        if (!error && ::ftruncate(fd, static_cast<off_t>(written)) != 0)
             error = errno;
         if (!error && ::fsync(fd) != 0)
             error = errno;
@@ -247,6 +249,14 @@ std::string NotAFile(mode_t mode)
 
 SaveOutcome SaveFileSafely(const std::filesystem::path& path, std::string_view bytes)
 {
+    return SaveFileSafely(path, [bytes](int fd, std::uint64_t& written) {
+        written = bytes.size();
+        return WriteAllAt(fd, bytes, 0);
+    });
+}
+
+SaveOutcome SaveFileSafely(const std::filesystem::path& path, const ContentWriter& write)
+{
     if (!path.has_filename())
         return SystemFailure(path.empty() ? ENOENT : EISDIR);
     const std::filesystem::path target = ResolveLinks(path);
@@ -274,7 +284,7 @@ SaveOutcome SaveFileSafely(const std::filesystem::path& path, std::string_view b
     if (exists && info.st_nlink > 1) {
         outcome.method = SaveMethod::InPlace;
     } else {
-        error = WriteReplacement(target, bytes, OldFile{target, exists ? &info : nullptr}, mode);
+        error = WriteReplacement(target, write, OldFile{target, exists ? &info : nullptr}, mode);
         // A folder the user may not write, a bind-mounted file, another
         // file system: the file itself can still be written.
         if (exists && (error == EACCES || error == EPERM || error == EBUSY || error == EXDEV || error == EROFS)) {
@@ -285,7 +295,7 @@ SaveOutcome SaveFileSafely(const std::filesystem::path& path, std::string_view b
             return Refused("impossibile scrivere il file: non hai il permesso di creare file nella cartella");
     }
     if (!error && outcome.method == SaveMethod::InPlace)
-        error = WriteInPlace(target, bytes);
+        error = WriteInPlace(target, write);
     if (error)
         return SystemFailure(error);
     if (const auto stamp = StampOf(target))

@@ -4,7 +4,9 @@
 #include "document/file_result.h"
 #include "document/file_stamp.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string_view>
 
 namespace zelvane {
@@ -30,5 +32,13 @@ struct SaveOutcome {
 // that fails part-way its old bytes are written back. A file the user may
 // not write, and anything but a regular file, is refused untouched.
 [[nodiscard]] SaveOutcome SaveFileSafely(const std::filesystem::path& path, std::string_view bytes);
+
+// Writes a file's whole content into the open file `fd` from its start:
+// 0 or the errno, and in `written` the number of bytes.
+using ContentWriter = std::function<int(int fd, std::uint64_t& written)>;
+
+// The same, the content written by `write`: called once, or a second time
+// when a rename cannot work and the file is written in place instead.
+[[nodiscard]] SaveOutcome SaveFileSafely(const std::filesystem::path& path, const ContentWriter& write);
 
 } // namespace zelvane

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/table_writer.h"
 
-#include "document/file_io.h"
 #include "document/file_saver.h"
 #include "document/table_document.h"
 #include "document/table_line.h"
@@ -11,6 +10,8 @@
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <sys/uio.h>
+#include <vector>
 
 namespace zelvane {
 
@@ -18,33 +19,23 @@ namespace {
 
 constexpr std::string_view LineEnd = "\r\n";
 
-// Copies into a buffer sized beforehand: no capacity check per piece.
-class Output {
-public:
-    explicit Output(char* start) : m_cursor(start) {}
-    Output& operator<<(std::string_view piece)
-    {
-        std::memcpy(m_cursor, piece.data(), piece.size());
-        m_cursor += piece.size();
-        return *this;
-    }
-    [[nodiscard]] const char* Cursor() const { return m_cursor; }
-
-private:
-    char* m_cursor;
-};
-
-} // namespace
-
-FileResult FormatTable(const TableDocument& document, std::string& bytes)
+// Why the reader could not take the document back, or nothing; `size` is
+// then the file's size. Reads every byte the file will hold.
+FileResult CheckTable(const TableDocument& document, std::uint64_t& size)
 {
-    bytes.clear();
-    // Sizes first, from the line objects alone; the lines' bytes are read
-    // once, below, where each is checked as it is copied.
-    std::size_t size = 0;
+    size = 0;
+    // The reader takes bookmark-shaped extra lines as bookmarks: together
+    // with the real ones they must fit the slots.
+    std::size_t bookmarks = document.BookmarkCount();
+    std::size_t number = 0;
     for (const ExtraLine& line : document.ExtraLines) {
-        if (!line.empty())
-            size += line.size() + LineEnd.size();
+        if (line.empty())
+            continue;
+        ++number;
+        if (const std::string problem = ExtraLineProblem(line, bookmarks); !problem.empty())
+            return FileResult::Failure("la linea extra " + std::to_string(number) + " " + Quoted(line)
+                                       + " non si potrebbe rileggere: " + problem);
+        size += line.size() + LineEnd.size();
     }
     for (std::size_t code = 0; code < CodeCount; ++code) {
         const TableEntry& entry = document.Entries[code];
@@ -66,30 +57,24 @@ FileResult FormatTable(const TableDocument& document, std::string& bytes)
     }
     if (size > MaxTableBytes)
         return FileResult::Failure("la tabella supererebbe i 256 MiB, il massimo che si può rileggere");
+    return FileResult::Success();
+}
 
+// Hands the file's bytes to `out`, piece by piece, in file order.
+template<typename Sink>
+void ForEachPiece(const TableDocument& document, Sink&& out)
+{
     // A file that began with these bytes would be taken for UTF-16: an
     // empty line first, which the reader skips, keeps it a table.
     const auto first = std::find_if(document.ExtraLines.begin(), document.ExtraLines.end(),
                                     [](const ExtraLine& line) { return !line.empty(); });
-    const bool leadingBreak = first != document.ExtraLines.end() && StartsAsUtf16(*first);
-    bytes.reserve(size + LineEnd.size());
-    Prefault(bytes.data(), bytes.capacity());
-    bytes.resize(size + (leadingBreak ? LineEnd.size() : 0));
-    Output out(bytes.data());
-    if (leadingBreak)
-        out << LineEnd;
-    // The reader takes bookmark-shaped extra lines as bookmarks: together
-    // with the real ones they must fit the slots.
-    std::size_t bookmarks = document.BookmarkCount();
-    std::size_t number = 0;
+    if (first != document.ExtraLines.end() && StartsAsUtf16(*first))
+        out(LineEnd);
     for (const ExtraLine& line : document.ExtraLines) {
-        if (line.empty())
-            continue;
-        ++number;
-        if (const std::string problem = ExtraLineProblem(line, bookmarks); !problem.empty())
-            return FileResult::Failure("la linea extra " + std::to_string(number) + " " + Quoted(line)
-                                       + " non si potrebbe rileggere: " + problem);
-        out << line << LineEnd;
+        if (!line.empty()) {
+            out(line);
+            out(LineEnd);
+        }
     }
     for (std::size_t code = 0; code < CodeCount; ++code) {
         const TableEntry& entry = document.Entries[code];
@@ -97,38 +82,145 @@ FileResult FormatTable(const TableDocument& document, std::string& bytes)
             continue;
         const std::string digits = CodeText(static_cast<std::uint8_t>(code));
         switch (entry.Kind()) {
-        case SpecialKind::EndOfLine:
-            out << "/" << digits << entry.Tail;
-            break;
-        case SpecialKind::EndOfWindow:
-            out << "*" << digits << entry.Tail;
-            break;
-        case SpecialKind::None:
-            out << digits << "=" << entry.Value;
-            break;
+        case SpecialKind::EndOfLine: out("/"); out(digits); out(entry.Tail); break;
+        case SpecialKind::EndOfWindow: out("*"); out(digits); out(entry.Tail); break;
+        case SpecialKind::None: out(digits); out("="); out(entry.Value); break;
         }
-        out << LineEnd;
+        out(LineEnd);
     }
     for (const Bookmark& bookmark : document.Bookmarks) {
-        if (!bookmark.Title.empty())
-            out << LineEnd << "(" << AddressText(bookmark.Address) << "h)" << bookmark.Title << LineEnd;
+        if (!bookmark.Title.empty()) {
+            out(LineEnd);
+            out("(");
+            out(AddressText(bookmark.Address));
+            out("h)");
+            out(bookmark.Title);
+            out(LineEnd);
+        }
     }
-    // The sizes counted above and the pieces written must agree.
-    if (out.Cursor() != bytes.data() + bytes.size())
-        return FileResult::Failure("errore interno nel formato della tabella");
+}
+
+// Writes pieces to a file in few system calls and without a copy of the
+// whole table: short pieces are gathered in a small buffer, long ones are
+// written straight from the document.
+class GatheringWriter {
+public:
+    explicit GatheringWriter(int fd) : m_fd(fd) { m_buffer.reserve(BufferBytes); }
+
+    void operator()(std::string_view piece)
+    {
+        if (m_error || piece.empty())
+            return;
+        if (piece.size() >= DirectBytes) {
+            Mark();
+            Add(piece);
+            return;
+        }
+        if (m_buffer.size() + piece.size() > BufferBytes) {
+            Flush();
+            if (m_error)
+                return;
+        }
+        m_buffer.append(piece); // never past the capacity: the buffer stays put
+    }
+
+    // 0 or the errno, once everything is written.
+    [[nodiscard]] int Finish()
+    {
+        Flush();
+        return m_error;
+    }
+    [[nodiscard]] std::uint64_t Written() const { return static_cast<std::uint64_t>(m_offset); }
+
+private:
+    static constexpr std::size_t BufferBytes = std::size_t{1} << 20;
+    static constexpr std::size_t DirectBytes = std::size_t{64} << 10;
+    static constexpr std::size_t MostPieces = 512;
+
+    // What the buffer gathered since the last mark becomes one piece.
+    void Mark()
+    {
+        if (m_buffer.size() > m_marked) {
+            m_pieces.push_back({m_buffer.data() + m_marked, m_buffer.size() - m_marked});
+            m_marked = m_buffer.size();
+        }
+    }
+
+    void Add(std::string_view piece)
+    {
+        m_pieces.push_back({const_cast<char*>(piece.data()), piece.size()});
+        if (m_pieces.size() >= MostPieces)
+            Flush();
+    }
+
+    void Flush()
+    {
+        Mark();
+        std::size_t next = 0;
+        while (!m_error && next < m_pieces.size()) {
+            const ssize_t n = ::pwritev(m_fd, m_pieces.data() + next, static_cast<int>(m_pieces.size() - next), m_offset);
+            if (n <= 0) {
+                if (n == 0 || errno != EINTR)
+                    m_error = n == 0 ? EIO : errno;
+                continue;
+            }
+            m_offset += n;
+            // Past the pieces written whole; into the one written in part.
+            for (auto done = static_cast<std::size_t>(n); done > 0;) {
+                iovec& piece = m_pieces[next];
+                const std::size_t step = std::min(done, piece.iov_len);
+                piece.iov_base = static_cast<char*>(piece.iov_base) + step;
+                piece.iov_len -= step;
+                done -= step;
+                if (piece.iov_len == 0)
+                    ++next;
+            }
+            while (next < m_pieces.size() && m_pieces[next].iov_len == 0)
+                ++next;
+        }
+        m_pieces.clear();
+        m_buffer.clear();
+        m_marked = 0;
+    }
+
+    int m_fd;
+    int m_error = 0;
+    off_t m_offset = 0;
+    std::string m_buffer;
+    std::size_t m_marked = 0;
+    std::vector<iovec> m_pieces;
+};
+
+} // namespace
+
+FileResult FormatTable(const TableDocument& document, std::string& bytes)
+{
+    bytes.clear();
+    std::uint64_t size = 0;
+    if (FileResult checked = CheckTable(document, size); !checked)
+        return checked;
+    bytes.reserve(size + LineEnd.size());
+    ForEachPiece(document, [&bytes](std::string_view piece) { bytes.append(piece); });
     return FileResult::Success();
 }
 
 FileResult SaveTable(TableDocument& document, const std::filesystem::path& fileName)
 {
-    std::string bytes;
+    std::uint64_t size = 0;
+    if (FileResult checked = CheckTable(document, size); !checked)
+        return checked;
+    SaveOutcome outcome;
     try {
-        if (FileResult formatted = FormatTable(document, bytes); !formatted)
-            return formatted;
+        outcome = SaveFileSafely(fileName, [&document](int fd, std::uint64_t& written) {
+            GatheringWriter writer(fd);
+            ForEachPiece(document, writer);
+            const int error = writer.Finish();
+            written = writer.Written();
+            return error;
+        });
     } catch (const std::bad_alloc&) {
         return FileResult::Failure("memoria insufficiente per scrivere il file");
     }
-    SaveOutcome outcome = SaveFileSafely(fileName, bytes);
     if (!outcome.result)
         return outcome.result;
     document.FileName = fileName.string();

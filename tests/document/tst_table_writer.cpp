@@ -32,6 +32,7 @@ private slots:
     void real_table_keeps_every_line();
     void unreadable_table_refused_data();
     void unreadable_table_refused();
+    void saved_file_holds_long_and_short_lines_in_order();
 };
 
 void TableWriterTest::writes_sections_in_order_exactly()
@@ -144,6 +145,23 @@ void TableWriterTest::unreadable_table_refused()
     const FileResult result = FormatTable(doc, bytes);
     QVERIFY(!result);
     QVERIFY2(result.message.find(why.toStdString()) != std::string::npos, result.message.c_str());
+}
+
+void TableWriterTest::saved_file_holds_long_and_short_lines_in_order()
+{
+    // Long lines alternate with short ones, and values long and short: the
+    // file must hold each in its place, as a plain concatenation has it.
+    TableDocument doc;
+    for (int i = 0; i < 200; ++i)
+        doc.ExtraLines.push_back(i % 2 ? "#" + std::to_string(i) : "#" + std::string(70000 + i, char('a' + i % 26)));
+    doc.Entries[0x41].Value = std::string(100000, 'V');
+    doc.Entries[0x42].Value = "b";
+    doc.Entries[0xFF] = {"/", true, "=<END>"};
+    doc.Bookmarks[0] = {0x1A2, "Menu"};
+    QTemporaryDir dir;
+    const std::string path = dir.filePath(QStringLiteral("big.tbl")).toStdString();
+    QVERIFY(SaveTable(doc, path));
+    QVERIFY(test::ReadBytes(path) == Formatted(doc));
 }
 
 QTEST_APPLESS_MAIN(TableWriterTest)
