@@ -28,9 +28,10 @@ QIcon MenuIcon(MenuPicture picture)
 
 QIcon WindowIcon()
 {
-    // Files are read only when a size is asked for.
+    // The sizes title bars and task switchers take; the desktop's menus
+    // take the installed scalable icon.
     QIcon icon;
-    for (int size : {16, 32, 48, 64, 128})
+    for (int size : {16, 32, 48})
         icon.addFile(QStringLiteral(":/pictures/window-%1.png").arg(size), QSize(size, size));
     return icon;
 }
