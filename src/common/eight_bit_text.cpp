@@ -23,10 +23,14 @@ QString ToDisplay(std::string_view bytes, TextEncoding encoding)
 {
     if (encoding == TextEncoding::EightBit)
         return ToDisplay(bytes);
-    QStringDecoder decoder(encoding == TextEncoding::Utf8       ? "UTF-8"
-                           : encoding == TextEncoding::ShiftJis ? "Shift_JIS"
-                                                                : "EUC-JP",
-                           QStringConverter::Flag::Stateless);
+    // Opening a converter costs more than decoding a cell: one of each,
+    // kept. Stateless, so nothing carries over from one text to the next.
+    static QStringDecoder utf8("UTF-8", QStringConverter::Flag::Stateless);
+    static QStringDecoder shiftJis("Shift_JIS", QStringConverter::Flag::Stateless);
+    static QStringDecoder eucJp("EUC-JP", QStringConverter::Flag::Stateless);
+    QStringDecoder& decoder = encoding == TextEncoding::Utf8       ? utf8
+                              : encoding == TextEncoding::ShiftJis ? shiftJis
+                                                                   : eucJp;
     // Qt's decoders stand U+FFFD in for what they cannot decode; stateless,
     // a character cut short at the end counts too.
     const auto decodes = [&decoder](std::string_view chunk, QString& text) {
