@@ -17,11 +17,14 @@ target_sources(zelvane_gui PRIVATE
     editor/cell_delegate.cpp
     editor/command_line.cpp
     editor/file_commands.cpp
+    editor/main_menus.cpp
     editor/main_window.cpp
     editor/status_bar.cpp
     editor/status_panel.cpp
     editor/table_grid.cpp
     editor/table_model.cpp
+    editor/tool_bar.cpp
+    editor/window_placement.cpp
 )
 # Pictures and the guide's text; Qt links them in and registers them, also
 # from this static library.

@@ -11,6 +11,8 @@
 #include <QCompleter>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QTimer>
 
 namespace zelvane {
 
@@ -40,6 +42,13 @@ QStringList NameFilters(const QString& filter)
         filters << QStringLiteral("%1 (%2)").arg(parts[i], pattern);
     }
     return filters;
+}
+
+// The one local file a drag carries, or nothing.
+QString DroppedFile(const QMimeData* data)
+{
+    const QList<QUrl> urls = data ? data->urls() : QList<QUrl>();
+    return urls.size() == 1 && urls.constFirst().isLocalFile() ? urls.constFirst().toLocalFile() : QString();
 }
 
 } // namespace
@@ -142,6 +151,24 @@ bool FileCommands::OpenFile(const QString& path)
     m_document.Modified = false;
     m_notifier.TableReplaced();
     return true;
+}
+
+bool FileCommands::CanOpenDropped(const QMimeData* data)
+{
+    return !DroppedFile(data).isEmpty();
+}
+
+void FileCommands::OpenDropped(const QMimeData* data)
+{
+    const QString path = DroppedFile(data);
+    if (path.isEmpty())
+        return;
+    // The save prompt must not run inside the drop: the program the file
+    // came from waits for the drop to end.
+    QTimer::singleShot(0, this, [this, path] {
+        if (ConfirmDiscard())
+            OpenFile(path);
+    });
 }
 
 bool FileCommands::ConfirmOverwrite(const std::string& path)

@@ -7,6 +7,7 @@
 #include <string>
 
 class QFileDialog;
+class QMimeData;
 class QWidget;
 
 namespace zelvane {
@@ -32,6 +33,10 @@ public:
     // Reads `path` into the table; on failure tells the user why and
     // changes nothing. True when the table was read.
     bool OpenFile(const QString& path);
+    // Whether a drag carries one local file, which a drop would open.
+    [[nodiscard]] static bool CanOpenDropped(const QMimeData* data);
+    // Opens the dropped file through the save prompt, once the drop is over.
+    void OpenDropped(const QMimeData* data);
     void Save();
     // True when the table was written.
     bool SaveAs();

@@ -3,20 +3,17 @@
 
 #include "document/table_document.h"
 #include "document/table_editor.h"
+#include "editor/main_menus.h"
 #include "kana/fill_sequences.h"
 #include "kana/input_mode.h"
 
 #include <QMainWindow>
 #include <QPointer>
 
-#include <array>
-#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
-
-class QAction;
 
 namespace zelvane {
 
@@ -29,6 +26,7 @@ class StatusBar;
 class TableGrid;
 class TableModel;
 class TableNotifier;
+class ToolBar;
 
 // The editor's one main window: it owns the open table and wires the
 // menus, the toolbar, the grid and the status bar to the editing rules and
@@ -87,18 +85,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // A toolbar button's command and its drop-down items' commands.
-    struct ToolCommands {
-        std::function<void()> click;
-        std::vector<std::function<void()>> items;
-    };
-
-    void BuildMenus();
-    void BuildToolbar();
     void BuildGrid();
     void Form_Load();
 
@@ -114,9 +102,7 @@ private:
 
     void RefreshCaption();
     void RefreshStatusText();
-    void RefreshInputMode();
     void RefreshEncoding();
-    void RefreshCapsLock();
 
     TableDocument m_document;
     TableEditor m_editor{m_document};
@@ -127,10 +113,8 @@ private:
     TableModel* m_model = nullptr;
     TableGrid* m_grid = nullptr;
     StatusBar* m_statusBar = nullptr;
-    std::array<QAction*, 3> m_modeActions{};
-    // In the order of TextEncoding's values.
-    std::array<QAction*, 4> m_encodingActions{};
-    std::vector<ToolCommands> m_toolCommands;
+    ToolBar* m_toolbar = nullptr;
+    MenuActions m_menus;
 
     QPointer<ExtraLinesManager> m_extraLines;
     QPointer<BookmarkManager> m_bookmarks;
