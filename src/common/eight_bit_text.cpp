@@ -60,7 +60,7 @@ QString ToDisplay(std::string_view bytes, TextEncoding encoding)
 QString ToShortDisplay(std::string_view bytes, TextEncoding encoding)
 {
     // More than a cell or the status panel can hold in any font.
-    constexpr std::size_t ShownBytes = 128;
+    constexpr std::size_t ShownBytes = 256;
     if (bytes.size() <= ShownBytes)
         return ToDisplay(bytes, encoding);
     // Cut between characters, not inside one.

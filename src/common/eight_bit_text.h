@@ -21,7 +21,7 @@ namespace zelvane {
 // byte is hidden.
 [[nodiscard]] QString ToDisplay(std::string_view bytes, TextEncoding encoding);
 
-// What a cell or the status bar shows of a value: its first hundred-odd
+// What a cell or the status bar shows of a value: its first 256
 // bytes, ended by "…" when the value goes on, so that a value of megabytes
 // costs no more to show than a short one. The value itself is untouched.
 [[nodiscard]] QString ToShortDisplay(std::string_view bytes, TextEncoding encoding);

@@ -11,6 +11,11 @@ void CellDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelInd
 {
     QStyledItemDelegate::initStyleOption(option, index);
     option->textElideMode = Qt::ElideNone;
+    // A cell shows a dozen characters at most: laying out more costs time
+    // and shows nothing.
+    constexpr qsizetype PaintedCharacters = 48;
+    if (option->text.size() > PaintedCharacters)
+        option->text.truncate(PaintedCharacters);
     if (index.data(TableModel::MarkedRole).toBool()) {
         option->font.setBold(true);
         option->font.setPointSizeF(option->font.pointSizeF() * 1.4);

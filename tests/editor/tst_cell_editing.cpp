@@ -299,11 +299,11 @@ void CellEditingTest::switching_encoding_changes_no_byte()
 
 void CellEditingTest::long_value_shows_its_start_only()
 {
-    // 127 letters, then a kana of three bytes across the cut, then more.
-    const std::string value = std::string(127, 'a') + "\xE3\x81\x8B" + std::string(100000, 'b');
+    // 255 letters, then a kana of three bytes across the cut at 256, then more.
+    const std::string value = std::string(255, 'a') + "\xE3\x81\x8B" + std::string(100000, 'b');
     Document().Entries[0x20].Value = value;
     Action("mnuEncUtf8")->trigger();
-    QCOMPARE(CellText(0x20), QString(127, u'a') + QChar(0x2026));
+    QCOMPARE(CellText(0x20), QString(255, u'a') + QChar(0x2026));
     TypeInto(0x20, QStringLiteral("z"));
     QCOMPARE(Document().Entries[0x20].Value, value + "z");
     QVERIFY(Panel(1)->text().endsWith(QStringLiteral("aa…'")));
