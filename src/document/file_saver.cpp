@@ -108,7 +108,7 @@ struct OldFile {
 int FillTemporary(int fd, const ContentWriter& write, const OldFile& old, mode_t mode)
 {
     std::uint64_t written = 0;
-    if (const int error = write(fd, written))
+    if (const int error = write(fd, SaveMethod::Replaced, written))
         return error;
     if (old.info) {
         // Keeping another user's ownership needs privileges; without them
@@ -195,12 +195,13 @@ int WriteInPlace(const std::filesystem::path& target, const ContentWriter& write
     old.resize(done);
     if (!error) {
         std::uint64_t written = 0;
-        error = write(fd, written);
+        error = write(fd, SaveMethod::InPlace, written);
         if (!error && ::ftruncate(fd, static_cast<off_t>(written)) != 0)
             error = errno;
         if (!error && ::fsync(fd) != 0)
             error = errno;
-        if (error) {
+        // A writer that refused before writing changed nothing to undo.
+        if (error && error != ECANCELED) {
             (void)WriteAllAt(fd, old, 0);
             (void)!::ftruncate(fd, static_cast<off_t>(old.size()));
             (void)::fsync(fd);
@@ -249,7 +250,7 @@ std::string NotAFile(mode_t mode)
 
 SaveOutcome SaveFileSafely(const std::filesystem::path& path, std::string_view bytes)
 {
-    return SaveFileSafely(path, [bytes](int fd, std::uint64_t& written) {
+    return SaveFileSafely(path, [bytes](int fd, SaveMethod, std::uint64_t& written) {
         written = bytes.size();
         return WriteAllAt(fd, bytes, 0);
     });

@@ -34,8 +34,11 @@ struct SaveOutcome {
 [[nodiscard]] SaveOutcome SaveFileSafely(const std::filesystem::path& path, std::string_view bytes);
 
 // Writes a file's whole content into the open file `fd` from its start:
-// 0 or the errno, and in `written` the number of bytes.
-using ContentWriter = std::function<int(int fd, std::uint64_t& written)>;
+// 0 or the errno, and in `written` the number of bytes. `method` tells
+// whether `fd` is a new file (whatever is written there may be thrown
+// away) or the old file itself, which the writer may refuse to touch by
+// returning ECANCELED before writing anything.
+using ContentWriter = std::function<int(int fd, SaveMethod method, std::uint64_t& written)>;
 
 // The same, the content written by `write`: called once, or a second time
 // when a rename cannot work and the file is written in place instead.

@@ -19,11 +19,26 @@ namespace {
 
 constexpr std::string_view LineEnd = "\r\n";
 
-// Why the reader could not take the document back, or nothing; `size` is
-// then the file's size. Reads every byte the file will hold.
-FileResult CheckTable(const TableDocument& document, std::uint64_t& size)
+// Hands the file's bytes to `out`, piece by piece, in file order, and
+// checks each line on the way that the reader could take it back. A line
+// it could not stops the writing with the reason.
+template<typename Sink>
+FileResult WriteTable(const TableDocument& document, Sink&& out)
 {
-    size = 0;
+    std::uint64_t size = 0;
+    auto put = [&](std::string_view piece) {
+        size += piece.size();
+        out(piece);
+    };
+    const auto tooLarge = [] {
+        return FileResult::Failure("la tabella supererebbe i 256 MiB, il massimo che si può rileggere");
+    };
+    // A file that began with these bytes would be taken for UTF-16: an
+    // empty line first, which the reader skips, keeps it a table.
+    const auto first = std::find_if(document.ExtraLines.begin(), document.ExtraLines.end(),
+                                    [](const ExtraLine& line) { return !line.empty(); });
+    if (first != document.ExtraLines.end() && StartsAsUtf16(*first))
+        put(LineEnd);
     // The reader takes bookmark-shaped extra lines as bookmarks: together
     // with the real ones they must fit the slots.
     std::size_t bookmarks = document.BookmarkCount();
@@ -35,17 +50,27 @@ FileResult CheckTable(const TableDocument& document, std::uint64_t& size)
         if (const std::string problem = ExtraLineProblem(line, bookmarks); !problem.empty())
             return FileResult::Failure("la linea extra " + std::to_string(number) + " " + Quoted(line)
                                        + " non si potrebbe rileggere: " + problem);
-        size += line.size() + LineEnd.size();
+        if (size + line.size() > MaxTableBytes)
+            return tooLarge();
+        put(line);
+        put(LineEnd);
     }
     for (std::size_t code = 0; code < CodeCount; ++code) {
         const TableEntry& entry = document.Entries[code];
         if (entry.Value.empty())
             continue;
         const std::string_view text = entry.Kind() == SpecialKind::None ? std::string_view(entry.Value) : entry.Tail;
+        const std::string digits = CodeText(static_cast<std::uint8_t>(code));
         if (HasLineBreak(text))
-            return FileResult::Failure("il valore del codice " + CodeText(static_cast<std::uint8_t>(code))
-                                       + " contiene un ritorno a capo");
-        size += 3 + text.size() + LineEnd.size();
+            return FileResult::Failure("il valore del codice " + digits + " contiene un ritorno a capo");
+        if (size + text.size() > MaxTableBytes)
+            return tooLarge();
+        switch (entry.Kind()) {
+        case SpecialKind::EndOfLine: put("/"); put(digits); put(entry.Tail); break;
+        case SpecialKind::EndOfWindow: put("*"); put(digits); put(entry.Tail); break;
+        case SpecialKind::None: put(digits); put("="); put(entry.Value); break;
+        }
+        put(LineEnd);
     }
     for (const Bookmark& bookmark : document.Bookmarks) {
         if (bookmark.Title.empty())
@@ -53,51 +78,14 @@ FileResult CheckTable(const TableDocument& document, std::uint64_t& size)
         if (HasLineBreak(bookmark.Title))
             return FileResult::Failure("il titolo del bookmark " + AddressText(bookmark.Address)
                                        + " contiene un ritorno a capo");
-        size += 2 * LineEnd.size() + 3 + AddressText(bookmark.Address).size() + bookmark.Title.size();
+        put(LineEnd);
+        put("(");
+        put(AddressText(bookmark.Address));
+        put("h)");
+        put(bookmark.Title);
+        put(LineEnd);
     }
-    if (size > MaxTableBytes)
-        return FileResult::Failure("la tabella supererebbe i 256 MiB, il massimo che si può rileggere");
-    return FileResult::Success();
-}
-
-// Hands the file's bytes to `out`, piece by piece, in file order.
-template<typename Sink>
-void ForEachPiece(const TableDocument& document, Sink&& out)
-{
-    // A file that began with these bytes would be taken for UTF-16: an
-    // empty line first, which the reader skips, keeps it a table.
-    const auto first = std::find_if(document.ExtraLines.begin(), document.ExtraLines.end(),
-                                    [](const ExtraLine& line) { return !line.empty(); });
-    if (first != document.ExtraLines.end() && StartsAsUtf16(*first))
-        out(LineEnd);
-    for (const ExtraLine& line : document.ExtraLines) {
-        if (!line.empty()) {
-            out(line);
-            out(LineEnd);
-        }
-    }
-    for (std::size_t code = 0; code < CodeCount; ++code) {
-        const TableEntry& entry = document.Entries[code];
-        if (entry.Value.empty())
-            continue;
-        const std::string digits = CodeText(static_cast<std::uint8_t>(code));
-        switch (entry.Kind()) {
-        case SpecialKind::EndOfLine: out("/"); out(digits); out(entry.Tail); break;
-        case SpecialKind::EndOfWindow: out("*"); out(digits); out(entry.Tail); break;
-        case SpecialKind::None: out(digits); out("="); out(entry.Value); break;
-        }
-        out(LineEnd);
-    }
-    for (const Bookmark& bookmark : document.Bookmarks) {
-        if (!bookmark.Title.empty()) {
-            out(LineEnd);
-            out("(");
-            out(AddressText(bookmark.Address));
-            out("h)");
-            out(bookmark.Title);
-            out(LineEnd);
-        }
-    }
+    return size > MaxTableBytes ? tooLarge() : FileResult::Success();
 }
 
 // Writes pieces to a file in few system calls and without a copy of the
@@ -196,31 +184,33 @@ private:
 FileResult FormatTable(const TableDocument& document, std::string& bytes)
 {
     bytes.clear();
-    std::uint64_t size = 0;
-    if (FileResult checked = CheckTable(document, size); !checked)
-        return checked;
-    bytes.reserve(size + LineEnd.size());
-    ForEachPiece(document, [&bytes](std::string_view piece) { bytes.append(piece); });
-    return FileResult::Success();
+    FileResult result = WriteTable(document, [&bytes](std::string_view piece) { bytes.append(piece); });
+    if (!result)
+        bytes.clear();
+    return result;
 }
 
 FileResult SaveTable(TableDocument& document, const std::filesystem::path& fileName)
 {
-    std::uint64_t size = 0;
-    if (FileResult checked = CheckTable(document, size); !checked)
-        return checked;
+    // A new file is checked as it is written, and thrown away on a refusal;
+    // the old file itself is written only once the whole table passed.
+    FileResult refusal = FileResult::Success();
     SaveOutcome outcome;
     try {
-        outcome = SaveFileSafely(fileName, [&document](int fd, std::uint64_t& written) {
+        outcome = SaveFileSafely(fileName, [&](int fd, SaveMethod method, std::uint64_t& written) {
+            if (method == SaveMethod::InPlace && !(refusal = WriteTable(document, [](std::string_view) {})))
+                return ECANCELED;
             GatheringWriter writer(fd);
-            ForEachPiece(document, writer);
+            refusal = WriteTable(document, writer);
             const int error = writer.Finish();
             written = writer.Written();
-            return error;
+            return refusal ? error : ECANCELED;
         });
     } catch (const std::bad_alloc&) {
         return FileResult::Failure("memoria insufficiente per scrivere il file");
     }
+    if (!refusal)
+        return refusal;
     if (!outcome.result)
         return outcome.result;
     document.FileName = fileName.string();

@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/test_files.h"
+#include "document/file_stamp.h"
 #include "document/table_document.h"
 #include "document/table_reader.h"
 #include "document/table_writer.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <filesystem>
 
 
 using namespace zelvane;
@@ -33,6 +37,7 @@ private slots:
     void unreadable_table_refused_data();
     void unreadable_table_refused();
     void saved_file_holds_long_and_short_lines_in_order();
+    void refused_save_leaves_file_and_folder_as_they_were();
 };
 
 void TableWriterTest::writes_sections_in_order_exactly()
@@ -162,6 +167,28 @@ void TableWriterTest::saved_file_holds_long_and_short_lines_in_order()
     const std::string path = dir.filePath(QStringLiteral("big.tbl")).toStdString();
     QVERIFY(SaveTable(doc, path));
     QVERIFY(test::ReadBytes(path) == Formatted(doc));
+}
+
+void TableWriterTest::refused_save_leaves_file_and_folder_as_they_were()
+{
+    // A refusal found half-way: the lines before it would be written first.
+    TableDocument doc;
+    doc.ExtraLines = {std::string(100000, 'x'), "/x"};
+    QTemporaryDir dir;
+    const std::string path = dir.filePath(QStringLiteral("t.tbl")).toStdString();
+    const std::string link = dir.filePath(QStringLiteral("link.tbl")).toStdString();
+    test::WriteBytes(path, "41=A\r\n");
+    for (bool linked : {false, true}) { // linked: written in place, not renamed over
+        if (linked)
+            std::filesystem::create_hard_link(path, link);
+        const auto before = StampOf(path); // written back over itself, it would change
+        const FileResult result = SaveTable(doc, path);
+        QVERIFY(!result);
+        QVERIFY2(result.message.find("linea extra 2") != std::string::npos, result.message.c_str());
+        QCOMPARE(test::ReadBytes(path), std::string("41=A\r\n"));
+        QVERIFY(StampOf(path) == before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), linked ? 2 : 1);
+    }
 }
 
 QTEST_APPLESS_MAIN(TableWriterTest)
