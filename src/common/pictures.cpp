@@ -13,8 +13,8 @@ QString PicturePath(const char* name)
 QIcon ToolbarIcon(ToolbarPicture picture)
 {
     static constexpr const char* Names[] = {
-        "toolbar-new-page", "toolbar-open-folder", "toolbar-floppy",   "toolbar-mark-special",
-        "toolbar-unmark-special", "toolbar-capitals", "toolbar-small-letters", "toolbar-digits",
+        "toolbar-new-page", "toolbar-open-folder", "toolbar-floppy",   "toolbar-mark",
+        "toolbar-unmark", "toolbar-capitals", "toolbar-small-letters", "toolbar-digits",
         "toolbar-romaji", "toolbar-katakana", "toolbar-hiragana",
     };
     return QIcon(PicturePath(Names[static_cast<int>(picture) - 1]));
