@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <unistd.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -43,19 +45,38 @@ int ReadFromStart(int fd, char* data, std::size_t size, std::size_t& done)
     return 0;
 }
 
-int WriteAllAt(int fd, std::string_view bytes, off_t offset)
+int WritePiecesAt(int fd, std::span<iovec> pieces, off_t offset)
 {
-    while (!bytes.empty()) {
-        const ssize_t written = ::pwrite(fd, bytes.data(), bytes.size(), offset);
-        if (written < 0) {
-            if (errno == EINTR)
+    std::size_t next = 0;
+    while (next < pieces.size()) {
+        const int count = static_cast<int>(std::min<std::size_t>(pieces.size() - next, IOV_MAX));
+        const ssize_t written = ::pwritev(fd, pieces.data() + next, count, offset);
+        if (written <= 0) {
+            if (written < 0 && errno == EINTR)
                 continue;
-            return errno;
+            return written == 0 ? EIO : errno;
         }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
         offset += written;
+        // Past the pieces written whole; into the one written in part.
+        for (auto done = static_cast<std::size_t>(written); done > 0;) {
+            iovec& piece = pieces[next];
+            const std::size_t step = std::min(done, piece.iov_len);
+            piece.iov_base = static_cast<char*>(piece.iov_base) + step;
+            piece.iov_len -= step;
+            done -= step;
+            if (piece.iov_len == 0)
+                ++next;
+        }
+        while (next < pieces.size() && pieces[next].iov_len == 0)
+            ++next;
     }
     return 0;
+}
+
+int WriteAllAt(int fd, std::string_view bytes, off_t offset)
+{
+    iovec piece{const_cast<char*>(bytes.data()), bytes.size()};
+    return WritePiecesAt(fd, std::span(&piece, 1), offset);
 }
 
 } // namespace zelvane

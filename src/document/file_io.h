@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string_view>
+#include <sys/uio.h>
 #include <sys/types.h>
 
 namespace zelvane {
@@ -14,6 +16,9 @@ namespace zelvane {
 // Writes all of `bytes` at `offset`, whatever the system takes per call.
 // 0 or the errno.
 [[nodiscard]] int WriteAllAt(int fd, std::string_view bytes, off_t offset);
+
+// The same for pieces written one after the other; the pieces are used up.
+[[nodiscard]] int WritePiecesAt(int fd, std::span<iovec> pieces, off_t offset);
 
 // Makes the pages of `data` resident before they are written, in one call
 // rather than one fault per page; where the system cannot, nothing.

@@ -248,14 +248,6 @@ std::string NotAFile(mode_t mode)
 
 } // namespace
 
-SaveOutcome SaveFileSafely(const std::filesystem::path& path, std::string_view bytes)
-{
-    return SaveFileSafely(path, [bytes](int fd, SaveMethod, std::uint64_t& written) {
-        written = bytes.size();
-        return WriteAllAt(fd, bytes, 0);
-    });
-}
-
 SaveOutcome SaveFileSafely(const std::filesystem::path& path, const ContentWriter& write)
 {
     if (!path.has_filename())

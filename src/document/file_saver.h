@@ -23,16 +23,6 @@ struct SaveOutcome {
     FileStamp stamp; // of the file as written, on success
 };
 
-// Puts `bytes` into the file `path` names, a symbolic link followed to its
-// target. Normally a temporary file beside it is written, flushed and
-// renamed over it, keeping the old file's mode, owner (else group),
-// extended attributes and ACLs. Where a rename would split hard links or
-// cannot work (a bind-mounted file, a folder the user may not write,
-// another file system), the file is written in place and flushed, and if
-// that fails part-way its old bytes are written back. A file the user may
-// not write, and anything but a regular file, is refused untouched.
-[[nodiscard]] SaveOutcome SaveFileSafely(const std::filesystem::path& path, std::string_view bytes);
-
 // Writes a file's whole content into the open file `fd` from its start:
 // 0 or the errno, and in `written` the number of bytes. `method` tells
 // whether `fd` is a new file (whatever is written there may be thrown
@@ -40,8 +30,15 @@ struct SaveOutcome {
 // returning ECANCELED before writing anything.
 using ContentWriter = std::function<int(int fd, SaveMethod method, std::uint64_t& written)>;
 
-// The same, the content written by `write`: called once, or a second time
-// when a rename cannot work and the file is written in place instead.
+// Puts what `write` writes into the file `path` names, a symbolic link
+// followed to its target. Normally a temporary file beside it is written,
+// flushed and renamed over it, keeping the old file's mode, owner (else
+// group), extended attributes and ACLs. Where a rename would split hard
+// links or cannot work (a bind-mounted file, a folder the user may not
+// write, another file system), the file is written in place and flushed,
+// and if that fails part-way its old bytes are written back; `write` is
+// then called a second time. A file the user may not write, and anything
+// but a regular file, is refused untouched.
 [[nodiscard]] SaveOutcome SaveFileSafely(const std::filesystem::path& path, const ContentWriter& write);
 
 } // namespace zelvane

@@ -9,11 +9,10 @@
 
 namespace zelvane {
 
-EditOutcome TableEditor::Changed(std::uint8_t first, std::uint8_t last, std::uint8_t next)
+EditOutcome TableEditor::Changed(std::uint8_t first, std::uint8_t last, std::uint8_t next, bool wasModified)
 {
-    EditOutcome outcome{.First = first, .Last = last, .Next = next, .ModifiedChanged = !m_document.Modified};
     m_document.Modified = true;
-    return outcome;
+    return EditOutcome{.First = first, .Last = last, .Next = next, .ModifiedChanged = !wasModified};
 }
 
 EditOutcome TableEditor::TypeKey(std::uint8_t code, char32_t character, InputMode mode)
@@ -23,7 +22,7 @@ EditOutcome TableEditor::TypeKey(std::uint8_t code, char32_t character, InputMod
         return EditOutcome{.Next = code};
     std::string& value = m_document.Entries[code].Value;
     value = ConvertTypedKey(value, *bytes, mode, m_document.Encoding);
-    return Changed(code, code, code);
+    return Changed(code, code, code, m_document.Modified);
 }
 
 EditOutcome TableEditor::Backspace(std::uint8_t code, InputMode mode)
@@ -35,7 +34,7 @@ EditOutcome TableEditor::Backspace(std::uint8_t code, InputMode mode)
         RemoveLastCharacter(value, m_document.Encoding);
     else
         value.clear();
-    return Changed(code, code, code);
+    return Changed(code, code, code, m_document.Modified);
 }
 
 EditOutcome TableEditor::Mark(std::uint8_t code)
@@ -43,8 +42,7 @@ EditOutcome TableEditor::Mark(std::uint8_t code)
     const bool wasModified = m_document.Modified;
     if (!MarkSpecial(m_document, code))
         return EditOutcome{.Accepted = false, .Next = code};
-    m_document.Modified = wasModified;
-    return Changed(code, code, code);
+    return Changed(code, code, code, wasModified);
 }
 
 EditOutcome TableEditor::Unmark(std::uint8_t code)
@@ -52,19 +50,17 @@ EditOutcome TableEditor::Unmark(std::uint8_t code)
     const bool wasModified = m_document.Modified;
     if (!UnmarkSpecial(m_document, code))
         return EditOutcome{.Next = code};
-    m_document.Modified = wasModified;
-    return Changed(code, code, code);
+    return Changed(code, code, code, wasModified);
 }
 
 EditOutcome TableEditor::Fill(std::uint8_t start, const std::vector<std::string>& values)
 {
     const bool wasModified = m_document.Modified;
     const std::uint8_t next = FillEntries(m_document, start, values);
-    m_document.Modified = wasModified;
     if (values.empty())
-        return Changed(1, 0, next);
+        return Changed(1, 0, next, wasModified);
     const auto written = std::min<std::size_t>(values.size(), CodeCount - start);
-    return Changed(start, static_cast<std::uint8_t>(start + written - 1), next);
+    return Changed(start, static_cast<std::uint8_t>(start + written - 1), next, wasModified);
 }
 
 EditOutcome TableEditor::FillFromList(std::uint8_t start, std::span<const std::string_view> list, InputMode script,

@@ -54,8 +54,9 @@ public:
                              LetterCase letterCase);
 
 private:
-    // Sets Modified and describes a change of the codes first to last.
-    EditOutcome Changed(std::uint8_t first, std::uint8_t last, std::uint8_t next);
+    // Sets Modified and describes a change of the codes first to last;
+    // `wasModified` is the flag before the edit.
+    EditOutcome Changed(std::uint8_t first, std::uint8_t last, std::uint8_t next, bool wasModified);
 
     TableDocument& m_document;
 };

@@ -11,7 +11,6 @@
 #include <fcntl.h>
 #include <memory>
 #include <new>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -105,9 +104,56 @@ std::size_t CountFilledLines(std::string_view bytes)
 }
 
 // Makes the document from the lines of a file known to be good.
-void BuildDocument(TableDocument& document, std::vector<std::string_view>& lines, const std::vector<std::int16_t>& codeOf,
+void BuildDocument(TableDocument& document, const std::vector<std::string_view>& lines, const std::vector<std::int16_t>& codeOf,
                    const std::array<std::size_t, CodeCount>& last, const std::array<bool, CodeCount>& marked,
-                   std::array<Bookmark, SlotCount>& bookmarks);
+                   std::array<Bookmark, SlotCount>& bookmarks)
+{
+    constexpr std::size_t None = static_cast<std::size_t>(-1);
+    std::array<TableEntry, CodeCount> entries{};
+    for (std::size_t code = 0; code < CodeCount; ++code) {
+        if (last[code] == None)
+            continue;
+        const std::string_view line = lines[last[code]];
+        const TableLine kind = ClassifyLine(line);
+        TableEntry& entry = entries[code];
+        entry.Marked = marked[code];
+        if (kind.kind == TableLine::Kind::Special) {
+            entry.Value.assign(1, line.front());
+            entry.Tail.assign(kind.text);
+        } else {
+            entry.Value.assign(kind.text);
+        }
+    }
+
+    // Which of a code's lines stay as extra lines: the earlier ones, unless
+    // the last leaves the code unassigned (kept above, they would assign it
+    // again). The last one moves into the entry, except a code line such as
+    // "41=/" after "/41": that entry is written as "/41", so the line stays.
+    auto keep = [&](std::size_t i) {
+        if (codeOf[i] < 0)
+            return true;
+        const auto code = static_cast<std::size_t>(codeOf[i]);
+        const TableEntry& entry = entries[code];
+        if (i != last[code])
+            return !entry.Value.empty();
+        const bool specialLine = lines[i].front() == '/' || lines[i].front() == '*';
+        return !specialLine && entry.Kind() != SpecialKind::None;
+    };
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        kept += keep(i);
+    std::vector<ExtraLine> extraLines;
+    extraLines.reserve(kept);
+    Prefault(extraLines.data(), kept * sizeof(ExtraLine));
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (keep(i))
+            extraLines.emplace_back(lines[i]);
+    }
+
+    document.Entries = std::move(entries);
+    document.Bookmarks = std::move(bookmarks);
+    document.ExtraLines = std::move(extraLines);
+}
 
 FileResult LineFailure(std::size_t lineNumber, const std::string& why)
 {
@@ -182,19 +228,19 @@ FileResult ParseTable(TableDocument& document, std::string_view bytes)
     // before the new one is built, so that the two are never in memory at
     // once. Unsaved work stays until the new table is complete.
     const bool dropFirst = !document.Modified;
-    if (dropFirst) {
-        document.Entries.fill(TableEntry{});
+    auto drop = [&document] {
+        document.ClearTable();
         document.Bookmarks.fill(Bookmark{});
         std::vector<ExtraLine>().swap(document.ExtraLines);
-    }
+    };
+    if (dropFirst)
+        drop();
     try {
         BuildDocument(document, lines, codeOf, last, marked, bookmarks);
     } catch (const std::bad_alloc&) {
         if (dropFirst) {
             // Half a table must never be saved over the file it came from.
-            document.ClearTable();
-            std::vector<ExtraLine>().swap(document.ExtraLines);
-            document.Bookmarks.fill(Bookmark{});
+            drop();
             document.FileName = std::string(UntitledName);
             document.DiskStamp.reset();
         }
@@ -202,61 +248,6 @@ FileResult ParseTable(TableDocument& document, std::string_view bytes)
     }
     return result;
 }
-
-namespace {
-
-void BuildDocument(TableDocument& document, std::vector<std::string_view>& lines, const std::vector<std::int16_t>& codeOf,
-                   const std::array<std::size_t, CodeCount>& last, const std::array<bool, CodeCount>& marked,
-                   std::array<Bookmark, SlotCount>& bookmarks)
-{
-    constexpr std::size_t None = static_cast<std::size_t>(-1);
-    std::array<TableEntry, CodeCount> entries{};
-    for (std::size_t code = 0; code < CodeCount; ++code) {
-        if (last[code] == None)
-            continue;
-        const std::string_view line = lines[last[code]];
-        const TableLine kind = ClassifyLine(line);
-        TableEntry& entry = entries[code];
-        entry.Marked = marked[code];
-        if (kind.kind == TableLine::Kind::Special) {
-            entry.Value.assign(1, line.front());
-            entry.Tail.assign(kind.text);
-        } else {
-            entry.Value.assign(kind.text);
-        }
-    }
-
-    // Which of a code's lines stay as extra lines: the earlier ones, unless
-    // the last leaves the code unassigned (kept above, they would assign it
-    // again). The last one moves into the entry, except a code line such as
-    // "41=/" after "/41": that entry is written as "/41", so the line stays.
-    auto keep = [&](std::size_t i) {
-        if (codeOf[i] < 0)
-            return true;
-        const auto code = static_cast<std::size_t>(codeOf[i]);
-        const TableEntry& entry = entries[code];
-        if (i != last[code])
-            return !entry.Value.empty();
-        const bool specialLine = lines[i].front() == '/' || lines[i].front() == '*';
-        return !specialLine && entry.Kind() != SpecialKind::None;
-    };
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        kept += keep(i);
-    std::vector<ExtraLine> extraLines;
-    extraLines.reserve(kept);
-    Prefault(extraLines.data(), kept * sizeof(ExtraLine));
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (keep(i))
-            extraLines.emplace_back(lines[i]);
-    }
-
-    document.Entries = std::move(entries);
-    document.Bookmarks = std::move(bookmarks);
-    document.ExtraLines = std::move(extraLines);
-}
-
-} // namespace
 
 FileResult LoadTable(TableDocument& document, const std::filesystem::path& fileName)
 {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/table_writer.h"
 
+#include "document/file_io.h"
 #include "document/file_saver.h"
 #include "document/table_document.h"
 #include "document/table_line.h"
@@ -130,6 +131,7 @@ private:
     {
         if (m_buffer.size() > m_marked) {
             m_pieces.push_back({m_buffer.data() + m_marked, m_buffer.size() - m_marked});
+            m_pending += m_buffer.size() - m_marked;
             m_marked = m_buffer.size();
         }
     }
@@ -137,6 +139,7 @@ private:
     void Add(std::string_view piece)
     {
         m_pieces.push_back({const_cast<char*>(piece.data()), piece.size()});
+        m_pending += piece.size();
         if (m_pieces.size() >= MostPieces)
             Flush();
     }
@@ -144,28 +147,11 @@ private:
     void Flush()
     {
         Mark();
-        std::size_t next = 0;
-        while (!m_error && next < m_pieces.size()) {
-            const ssize_t n = ::pwritev(m_fd, m_pieces.data() + next, static_cast<int>(m_pieces.size() - next), m_offset);
-            if (n <= 0) {
-                if (n == 0 || errno != EINTR)
-                    m_error = n == 0 ? EIO : errno;
-                continue;
-            }
-            m_offset += n;
-            // Past the pieces written whole; into the one written in part.
-            for (auto done = static_cast<std::size_t>(n); done > 0;) {
-                iovec& piece = m_pieces[next];
-                const std::size_t step = std::min(done, piece.iov_len);
-                piece.iov_base = static_cast<char*>(piece.iov_base) + step;
-                piece.iov_len -= step;
-                done -= step;
-                if (piece.iov_len == 0)
-                    ++next;
-            }
-            while (next < m_pieces.size() && m_pieces[next].iov_len == 0)
-                ++next;
+        if (!m_error && !m_pieces.empty()) {
+            m_error = WritePiecesAt(m_fd, m_pieces, m_offset);
+            m_offset += static_cast<off_t>(m_pending);
         }
+        m_pending = 0;
         m_pieces.clear();
         m_buffer.clear();
         m_marked = 0;
@@ -177,6 +163,7 @@ private:
     std::string m_buffer;
     std::size_t m_marked = 0;
     std::vector<iovec> m_pieces;
+    std::size_t m_pending = 0; // bytes in m_pieces
 };
 
 } // namespace

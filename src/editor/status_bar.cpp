@@ -38,7 +38,6 @@ StatusBar::StatusBar(QWidget* parent)
     for (int i = 0; i < 6; ++i) {
         auto* panel = new StatusPanel(QString::fromUtf8(Layouts[i].text), i + 1, this);
         panel->setAlignment(Layouts[i].alignment);
-        panel->setFont(font());
         if (i == 0) {
             // A long value must not widen the window: the text is cut.
             panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);

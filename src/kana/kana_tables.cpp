@@ -3,18 +3,14 @@
 
 namespace zelvane {
 
-std::string KanaText(std::uint8_t lead, std::string_view secondByte)
-{
-    std::string text(1, static_cast<char>(lead));
-    text.append(secondByte);
-    return text;
-}
-
 std::string KanaBytes(InputMode script, std::string_view secondByte, TextEncoding encoding)
 {
     const bool hiragana = script == InputMode::Hiragana;
-    if (encoding == TextEncoding::EightBit || encoding == TextEncoding::EucJp)
-        return KanaText(hiragana ? HiraganaLead : KatakanaLead, secondByte);
+    if (encoding == TextEncoding::EightBit || encoding == TextEncoding::EucJp) {
+        // The lead byte of the script, then the list's second byte.
+        std::string pair(1, static_cast<char>(hiragana ? HiraganaLead : KatakanaLead));
+        return pair.append(secondByte);
+    }
     // The EUC-JP rows of hiragana and katakana follow Unicode's order.
     const auto index = static_cast<char32_t>(static_cast<unsigned char>(secondByte.front()) - 0xA1);
     return EncodeCharacter((hiragana ? U'\u3041' : U'\u30A1') + index, encoding).value_or(std::string());

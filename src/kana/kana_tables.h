@@ -43,9 +43,6 @@ inline constexpr std::array<std::string_view, 25> VoicedKana = {
     "\xC7", "\xC9", "\xD0", "\xD3", "\xD6", "\xD9", "\xDC", "\xD1", "\xD4", "\xD7", "\xDA", "\xDD",
 };
 
-// The two characters of a kana: the lead byte, then the list's second byte.
-[[nodiscard]] std::string KanaText(std::uint8_t lead, std::string_view secondByte);
-
 // A list's kana as hiragana or katakana (`script`) in `encoding`: the
 // EUC-JP pair in EightBit and EucJp, its Shift-JIS pair or UTF-8 bytes
 // otherwise.
