@@ -1,16 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/file_io.h"
 
-#include <cerrno>
-#include <unistd.h>
-
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
 namespace zelvane {
+
+void StartWriteback(int fd, off_t offset, off_t length) noexcept
+{
+#ifdef SYNC_FILE_RANGE_WRITE
+    ::sync_file_range(fd, offset, length, SYNC_FILE_RANGE_WRITE);
+#else
+    (void)fd;
+    (void)offset;
+    (void)length;
+#endif
+}
 
 void Prefault(const void* data, std::size_t size) noexcept
 {

@@ -20,6 +20,11 @@ namespace zelvane {
 // The same for pieces written one after the other; the pieces are used up.
 [[nodiscard]] int WritePiecesAt(int fd, std::span<iovec> pieces, off_t offset);
 
+// Asks the system to start writing the range to disk now, without waiting
+// for it, so that the fsync at the end finds most of the file already
+// there; where the system cannot, nothing. A hint: it reports nothing.
+void StartWriteback(int fd, off_t offset, off_t length) noexcept;
+
 // Makes the pages of `data` resident before they are written, in one call
 // rather than one fault per page; where the system cannot, nothing.
 void Prefault(const void* data, std::size_t size) noexcept;

@@ -10,9 +10,11 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <system_error>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
+#include <thread>
 #include <unistd.h>
 
 namespace zelvane {
@@ -124,6 +126,20 @@ int FillTemporary(int fd, const ContentWriter& write, const OldFile& old, mode_t
     return 0;
 }
 
+// Closes the descriptor on a thread of its own: when it is the last
+// reference to a replaced file, the close frees the file's blocks, which
+// for a big table takes longer than writing it to the cache.
+void CloseLater(int fd)
+{
+    if (fd < 0)
+        return;
+    try {
+        std::thread([fd] { ::close(fd); }).detach();
+    } catch (const std::system_error&) {
+        ::close(fd);
+    }
+}
+
 // A complete new file beside the target, renamed over it. First choice is
 // a file without a name (O_TMPFILE), linked into the folder only once it is
 // complete, so a process killed while writing leaves nothing behind.
@@ -153,8 +169,12 @@ int WriteReplacement(const std::filesystem::path& target, const ContentWriter& w
         }
         named = error == 0;
     }
+    // The old file is held over the rename, so that the rename does not
+    // wait for its blocks to be freed.
+    const int oldFd = !error && old.info ? ::open(target.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC) : -1;
     if (!error && ::rename(temporary.c_str(), target.c_str()) != 0)
         error = errno;
+    CloseLater(oldFd);
     if (error && named)
         ::unlink(temporary.c_str());
     if (::close(fd) != 0 && !error)

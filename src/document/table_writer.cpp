@@ -10,8 +10,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
+#include <future>
+#include <memory>
 #include <new>
 #include <sys/uio.h>
+#include <system_error>
 #include <vector>
 
 namespace zelvane {
@@ -20,12 +24,17 @@ namespace {
 
 constexpr std::string_view LineEnd = "\r\n";
 
-// Hands the file's bytes to `out`, piece by piece, in file order, and
-// checks each line on the way that the reader could take it back. A line
-// it could not stops the writing with the reason.
-template<typename Sink>
+// Whether WriteTable checks each line on the way.
+enum class Checked { Yes, No };
+
+// Hands the file's bytes to `out`, piece by piece, in file order. Checked:
+// each line is checked on the way that the reader could take it back, and
+// a line it could not stops the writing with the reason; No: the caller
+// checks the table in another pass.
+template<Checked Check, typename Sink>
 FileResult WriteTable(const TableDocument& document, Sink&& out)
 {
+    constexpr bool checked = Check == Checked::Yes;
     std::uint64_t size = 0;
     auto put = [&](std::string_view piece) {
         size += piece.size();
@@ -47,12 +56,14 @@ FileResult WriteTable(const TableDocument& document, Sink&& out)
     for (const ExtraLine& line : document.ExtraLines) {
         if (line.empty())
             continue;
-        ++number;
-        if (const std::string problem = ExtraLineProblem(line, bookmarks); !problem.empty())
-            return FileResult::Failure("la linea extra " + std::to_string(number) + " " + Quoted(line)
-                                       + " non si potrebbe rileggere: " + problem);
-        if (size + line.size() > MaxTableBytes)
-            return tooLarge();
+        if constexpr (checked) {
+            ++number;
+            if (const std::string problem = ExtraLineProblem(line, bookmarks); !problem.empty())
+                return FileResult::Failure("la linea extra " + std::to_string(number) + " " + Quoted(line)
+                                           + " non si potrebbe rileggere: " + problem);
+            if (size + line.size() > MaxTableBytes)
+                return tooLarge();
+        }
         put(line);
         put(LineEnd);
     }
@@ -62,10 +73,12 @@ FileResult WriteTable(const TableDocument& document, Sink&& out)
             continue;
         const std::string_view text = entry.Kind() == SpecialKind::None ? std::string_view(entry.Value) : entry.Tail;
         const std::string digits = CodeText(static_cast<std::uint8_t>(code));
-        if (HasLineBreak(text))
-            return FileResult::Failure("il valore del codice " + digits + " contiene un ritorno a capo");
-        if (size + text.size() > MaxTableBytes)
-            return tooLarge();
+        if constexpr (checked) {
+            if (HasLineBreak(text))
+                return FileResult::Failure("il valore del codice " + digits + " contiene un ritorno a capo");
+            if (size + text.size() > MaxTableBytes)
+                return tooLarge();
+        }
         switch (entry.Kind()) {
         case SpecialKind::EndOfLine: put("/"); put(digits); put(entry.Tail); break;
         case SpecialKind::EndOfWindow: put("*"); put(digits); put(entry.Tail); break;
@@ -76,7 +89,7 @@ FileResult WriteTable(const TableDocument& document, Sink&& out)
     for (const Bookmark& bookmark : document.Bookmarks) {
         if (bookmark.Title.empty())
             continue;
-        if (HasLineBreak(bookmark.Title))
+        if (checked && HasLineBreak(bookmark.Title))
             return FileResult::Failure("il titolo del bookmark " + AddressText(bookmark.Address)
                                        + " contiene un ritorno a capo");
         put(LineEnd);
@@ -86,7 +99,12 @@ FileResult WriteTable(const TableDocument& document, Sink&& out)
         put(bookmark.Title);
         put(LineEnd);
     }
-    return size > MaxTableBytes ? tooLarge() : FileResult::Success();
+    return checked && size > MaxTableBytes ? tooLarge() : FileResult::Success();
+}
+
+FileResult CheckTable(const TableDocument& document)
+{
+    return WriteTable<Checked::Yes>(document, [](std::string_view) {});
 }
 
 // Writes pieces to a file in few system calls and without a copy of the
@@ -94,23 +112,18 @@ FileResult WriteTable(const TableDocument& document, Sink&& out)
 // written straight from the document.
 class GatheringWriter {
 public:
-    explicit GatheringWriter(int fd) : m_fd(fd) { m_buffer.reserve(BufferBytes); }
+    explicit GatheringWriter(int fd) : m_fd(fd), m_buffer(std::make_unique_for_overwrite<char[]>(BufferBytes)) {}
 
+    // Called for every piece of every line: what fits the buffer is copied
+    // there at once, the rest takes the longer way.
     void operator()(std::string_view piece)
     {
-        if (m_error || piece.empty())
-            return;
-        if (piece.size() >= DirectBytes) {
-            Mark();
-            Add(piece);
+        if (piece.size() < DirectBytes && m_used + piece.size() <= BufferBytes) [[likely]] {
+            std::memcpy(m_buffer.get() + m_used, piece.data(), piece.size());
+            m_used += piece.size();
             return;
         }
-        if (m_buffer.size() + piece.size() > BufferBytes) {
-            Flush();
-            if (m_error)
-                return;
-        }
-        m_buffer.append(piece); // never past the capacity: the buffer stays put
+        Place(piece);
     }
 
     // 0 or the errno, once everything is written.
@@ -126,13 +139,27 @@ private:
     static constexpr std::size_t DirectBytes = std::size_t{64} << 10;
     static constexpr std::size_t MostPieces = 512;
 
+    void Place(std::string_view piece)
+    {
+        if (m_error)
+            return;
+        if (piece.size() >= DirectBytes) {
+            Mark();
+            Add(piece);
+            return;
+        }
+        Flush();
+        std::memcpy(m_buffer.get(), piece.data(), piece.size());
+        m_used = piece.size();
+    }
+
     // What the buffer gathered since the last mark becomes one piece.
     void Mark()
     {
-        if (m_buffer.size() > m_marked) {
-            m_pieces.push_back({m_buffer.data() + m_marked, m_buffer.size() - m_marked});
-            m_pending += m_buffer.size() - m_marked;
-            m_marked = m_buffer.size();
+        if (m_used > m_marked) {
+            m_pieces.push_back({m_buffer.get() + m_marked, m_used - m_marked});
+            m_pending += m_used - m_marked;
+            m_marked = m_used;
         }
     }
 
@@ -149,19 +176,22 @@ private:
         Mark();
         if (!m_error && !m_pieces.empty()) {
             m_error = WritePiecesAt(m_fd, m_pieces, m_offset);
+            // The disk writes what is done while the rest is gathered.
+            StartWriteback(m_fd, m_offset, static_cast<off_t>(m_pending));
             m_offset += static_cast<off_t>(m_pending);
         }
         m_pending = 0;
         m_pieces.clear();
-        m_buffer.clear();
+        m_used = 0;
         m_marked = 0;
     }
 
     int m_fd;
     int m_error = 0;
     off_t m_offset = 0;
-    std::string m_buffer;
-    std::size_t m_marked = 0;
+    std::unique_ptr<char[]> m_buffer;
+    std::size_t m_used = 0;   // bytes in m_buffer
+    std::size_t m_marked = 0; // of them, already among m_pieces
     std::vector<iovec> m_pieces;
     std::size_t m_pending = 0; // bytes in m_pieces
 };
@@ -171,7 +201,7 @@ private:
 FileResult FormatTable(const TableDocument& document, std::string& bytes)
 {
     bytes.clear();
-    FileResult result = WriteTable(document, [&bytes](std::string_view piece) { bytes.append(piece); });
+    FileResult result = WriteTable<Checked::Yes>(document, [&bytes](std::string_view piece) { bytes.append(piece); });
     if (!result)
         bytes.clear();
     return result;
@@ -179,18 +209,27 @@ FileResult FormatTable(const TableDocument& document, std::string& bytes)
 
 FileResult SaveTable(TableDocument& document, const std::filesystem::path& fileName)
 {
-    // A new file is checked as it is written, and thrown away on a refusal;
-    // the old file itself is written only once the whole table passed.
+    // The table is checked on a second core while it is written: a new file
+    // is thrown away on a refusal, and the old file itself is written only
+    // once the check passed.
     FileResult refusal = FileResult::Success();
     SaveOutcome outcome;
     try {
         outcome = SaveFileSafely(fileName, [&](int fd, SaveMethod method, std::uint64_t& written) {
-            if (method == SaveMethod::InPlace && !(refusal = WriteTable(document, [](std::string_view) {})))
+            std::future<FileResult> check;
+            try {
+                check = std::async(std::launch::async, CheckTable, std::cref(document));
+            } catch (const std::system_error&) {
+                check = std::async(std::launch::deferred, CheckTable, std::cref(document)); // no thread to be had
+            }
+            if (method == SaveMethod::InPlace && !(refusal = check.get()))
                 return ECANCELED;
             GatheringWriter writer(fd);
-            refusal = WriteTable(document, writer);
+            (void)WriteTable<Checked::No>(document, writer);
             const int error = writer.Finish();
             written = writer.Written();
+            if (check.valid())
+                refusal = check.get();
             return refusal ? error : ECANCELED;
         });
     } catch (const std::bad_alloc&) {
