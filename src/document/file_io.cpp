@@ -24,17 +24,26 @@ void StartWriteback(int fd, off_t offset, off_t length) noexcept
 
 void Prefault(const void* data, std::size_t size) noexcept
 {
-    // Faulting in pages one at a time is dear on virtual machines: a
-    // 64 MB buffer takes thousands of faults.
-#ifdef MADV_POPULATE_WRITE
+    // Faulting in pages one at a time is dear, on virtual machines most of
+    // all: a 64 MB buffer takes 16,384 faults of 4 KB pages, 32 of huge ones.
     const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-    const auto first = (reinterpret_cast<std::uintptr_t>(data) + page - 1) & ~(page - 1);
-    const auto last = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(page - 1);
+    const auto begin = reinterpret_cast<std::uintptr_t>(data);
+    const auto end = begin + size;
+#ifdef MADV_HUGEPAGE
+    constexpr std::uintptr_t HugePage = std::uintptr_t{2} << 20;
+    const auto hugeFirst = (begin + HugePage - 1) & ~(HugePage - 1);
+    const auto hugeLast = end & ~(HugePage - 1);
+    if (hugeLast > hugeFirst)
+        ::madvise(reinterpret_cast<void*>(hugeFirst), hugeLast - hugeFirst, MADV_HUGEPAGE);
+#endif
+#ifdef MADV_POPULATE_WRITE
+    const auto first = (begin + page - 1) & ~(page - 1);
+    const auto last = end & ~(page - 1);
     if (last > first)
         ::madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
 #else
-    (void)data;
-    (void)size;
+    (void)page;
+    (void)end;
 #endif
 }
 

@@ -6,6 +6,7 @@
 #include "document/table_line.h"
 
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -14,6 +15,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace zelvane {
 
@@ -53,52 +58,78 @@ int ReadWholeFile(const std::filesystem::path& fileName, FileBytes& bytes)
     return error;
 }
 
+// Calls `handle` with the position of every CR and every LF, in order,
+// until it returns false. Sixteen bytes are compared at a time where the
+// processor allows: a table of short lines has a line end every few bytes,
+// where a call per line end would cost more than the line.
+template<typename Handler>
+void ForEachLineEnd(std::string_view bytes, Handler&& handle)
+{
+    std::size_t at = 0;
+#ifdef __SSE2__
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; at + 16 <= bytes.size(); at += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + at));
+        auto ends = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf))));
+        for (; ends != 0; ends &= ends - 1) {
+            if (!handle(at + static_cast<std::size_t>(std::countr_zero(ends))))
+                return;
+        }
+    }
+#endif
+    for (; at < bytes.size(); ++at) {
+        if ((bytes[at] == '\r' || bytes[at] == '\n') && !handle(at))
+            return;
+    }
+}
+
 // Splits the bytes into lines: CR LF, a lone CR and a lone LF each end a
 // line (tables made on other systems use LF alone); a last line without a
 // line end is still a line. Stops early when `handle` returns false.
 template<typename Handler>
 void ForEachLine(std::string_view bytes, Handler&& handle)
 {
-    const char* const begin = bytes.data();
-    const char* const end = begin + bytes.size();
-    const char* cursor = begin;
-    // The next CR and LF are looked up once each and kept until passed, so
-    // every byte is searched at most twice, both times by memchr.
-    const char* nextCr = nullptr;
-    const char* nextLf = nullptr;
-    auto findFrom = [end](const char* from, char c) {
-        const void* hit = std::memchr(from, c, static_cast<std::size_t>(end - from));
-        return hit ? static_cast<const char*>(hit) : end;
-    };
-    while (cursor < end) {
-        if (nextCr < cursor)
-            nextCr = findFrom(cursor, '\r');
-        if (nextLf < cursor)
-            nextLf = findFrom(cursor, '\n');
-        const char* lineEnd = nextCr < nextLf ? nextCr : nextLf;
-        if (!handle(std::string_view(cursor, static_cast<std::size_t>(lineEnd - cursor))))
-            return;
-        if (lineEnd == end)
-            return;
-        cursor = lineEnd + 1;
-        if (*lineEnd == '\r' && cursor < end && *cursor == '\n')
-            ++cursor;
-    }
+    std::size_t start = 0; // of the line under way
+    bool more = true;
+    ForEachLineEnd(bytes, [&](std::size_t end) {
+        // The LF of a CR LF: the CR ended the line.
+        if (end == start && end > 0 && bytes[end] == '\n' && bytes[end - 1] == '\r') {
+            start = end + 1;
+            return true;
+        }
+        more = handle(bytes.substr(start, end - start));
+        start = end + 1;
+        return more;
+    });
+    if (more && start < bytes.size())
+        handle(bytes.substr(start));
 }
 
-// The number of lines that are not empty (empty ones take no room), each
-// found by memchr: a line end counts when the byte before it is no line end.
+// The number of lines that are not empty (empty ones take no room): a line
+// end counts when the byte before it is no line end. Counted sixteen bytes
+// a step, without a branch per line.
 std::size_t CountFilledLines(std::string_view bytes)
 {
-    const char* const begin = bytes.data();
-    const char* const end = begin + bytes.size();
     std::size_t count = !bytes.empty() && bytes.back() != '\r' && bytes.back() != '\n'; // a last line without end
-    for (const char lineEnd : {'\r', '\n'}) {
-        for (const char* p = begin; const void* hit = std::memchr(p, lineEnd, static_cast<std::size_t>(end - p));) {
-            p = static_cast<const char*>(hit);
-            count += p > begin && p[-1] != '\r' && p[-1] != '\n';
-            ++p;
-        }
+    unsigned endBefore = 1; // whether the byte before is a line end: before the first, as if it were
+    std::size_t at = 0;
+#ifdef __SSE2__
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; at + 16 <= bytes.size(); at += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + at));
+        const auto ends = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf))));
+        count += static_cast<std::size_t>(std::popcount(ends & ~(ends << 1 | endBefore)));
+        endBefore = ends >> 15;
+    }
+#endif
+    for (; at < bytes.size(); ++at) {
+        const unsigned end = bytes[at] == '\r' || bytes[at] == '\n';
+        count += end & ~endBefore;
+        endBefore = end;
     }
     return count;
 }
