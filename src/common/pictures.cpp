@@ -1,12 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/pictures.h"
 
+#include <QImageReader>
+
 namespace zelvane {
 
 namespace {
-QString PicturePath(const char* name)
+// Read as PNG and nothing else: left to find out, even told the format,
+// Qt would load every image plugin to ask each whether it reads the file.
+QPixmap Picture(const char* name)
 {
-    return QStringLiteral(":/pictures/%1.png").arg(QLatin1String(name));
+    QImageReader reader(QStringLiteral(":/pictures/%1.png").arg(QLatin1String(name)), "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
 }
 } // namespace
 
@@ -17,13 +23,13 @@ QIcon ToolbarIcon(ToolbarPicture picture)
         "toolbar-unmark", "toolbar-capitals", "toolbar-small-letters", "toolbar-digits",
         "toolbar-romaji", "toolbar-katakana", "toolbar-hiragana",
     };
-    return QIcon(PicturePath(Names[static_cast<int>(picture) - 1]));
+    return QIcon(Picture(Names[static_cast<int>(picture) - 1]));
 }
 
 QIcon MenuIcon(MenuPicture picture)
 {
     static constexpr const char* Names[] = {"menu-new", "menu-open", "menu-save"};
-    return QIcon(PicturePath(Names[static_cast<int>(picture)]));
+    return QIcon(Picture(Names[static_cast<int>(picture)]));
 }
 
 QIcon WindowIcon()
@@ -31,19 +37,19 @@ QIcon WindowIcon()
     // The sizes title bars and task switchers take; the desktop's menus
     // take the installed scalable icon.
     QIcon icon;
-    for (int size : {16, 32, 48})
-        icon.addFile(QStringLiteral(":/pictures/window-%1.png").arg(size), QSize(size, size));
+    for (const char* size : {"window-16", "window-32", "window-48"})
+        icon.addPixmap(Picture(size));
     return icon;
 }
 
 QPixmap StatusFigure()
 {
-    return QPixmap(PicturePath("status-figure"));
+    return Picture("status-figure");
 }
 
 QPixmap AboutPicture()
 {
-    return QPixmap(PicturePath("about"));
+    return Picture("about");
 }
 
 } // namespace zelvane

@@ -17,6 +17,7 @@
 #include "editor/tool_bar.h"
 #include "editor/window_placement.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -42,6 +43,10 @@ MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                               | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
 {
+    // The window's look, for every widget of the application; in place
+    // before the bars are made, which ask the style for their pictures.
+    if (!qobject_cast<WindowStyle*>(QApplication::style()))
+        QApplication::setStyle(new WindowStyle);
     setObjectName(QStringLiteral("frmZelvane"));
     setWindowTitle(Texts::InitialTitle);
     setWindowIcon(WindowIcon());
@@ -62,10 +67,6 @@ MainWindow::MainWindow(QWidget* parent)
     m_statusBar = new StatusBar(this);
     setStatusBar(m_statusBar);
     connect(m_statusBar, &StatusBar::panelClicked, this, &MainWindow::SB_PanelClick);
-    auto* style = new WindowStyle;
-    style->setParent(this);
-    for (QWidget* widget : std::initializer_list<QWidget*>{m_toolbar, m_grid, m_statusBar})
-        widget->setStyle(style);
 
     connect(m_notifier, &TableNotifier::modifiedChanged, m_statusBar, &StatusBar::ShowModified);
     connect(m_notifier, &TableNotifier::entriesChanged, this, [this](std::uint8_t first, std::uint8_t last) {

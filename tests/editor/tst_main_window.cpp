@@ -4,6 +4,7 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QSignalSpy>
 #include <QMenu>
@@ -25,6 +26,7 @@ private slots:
     void init() { SetUpWindow(); }
     void cleanup() { TearDownWindow(); }
 
+    void start_loads_no_image_plugin(); // first: the file dialogs of later tests may load plugins
     void controls_carry_their_names();
     void open_shows_table_and_titles_window();
     void failed_open_changes_nothing_and_says_why();
@@ -49,6 +51,16 @@ void MainWindowTest::OpenFile(const QString& path)
 {
     AnswerFileDialog(path);
     m_window->mnuOpen_Click();
+}
+
+void MainWindowTest::start_loads_no_image_plugin()
+{
+    // The window's pictures are PNG, which Qt reads itself: a plugin here
+    // means a picture read without its format, at a cost at every start.
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    QVERIFY(maps.open(QIODevice::ReadOnly));
+    const QByteArray mapped = maps.readAll();
+    QVERIFY(!mapped.contains("/imageformats/"));
 }
 
 void MainWindowTest::controls_carry_their_names()
