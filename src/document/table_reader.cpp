@@ -58,12 +58,13 @@ int ReadWholeFile(const std::filesystem::path& fileName, FileBytes& bytes)
     return error;
 }
 
-// Calls `handle` with the position of every CR and every LF, in order,
-// until it returns false. Sixteen bytes are compared at a time where the
-// processor allows: a table of short lines has a line end every few bytes,
-// where a call per line end would cost more than the line.
-template<typename Handler>
-void ForEachLineEnd(std::string_view bytes, Handler&& handle)
+// Calls `take(at, ends)` for the bytes from `at` on, sixteen at a time
+// (fewer at the end), in order, until it returns false; bit i of `ends` is
+// set when byte at + i is a CR or an LF. Sixteen bytes are compared in one
+// step where the processor allows: a table of short lines has a line end
+// every few bytes, where a call per line end would cost more than the line.
+template<typename Take>
+void ForEachLineEndMask(std::string_view bytes, Take&& take)
 {
     std::size_t at = 0;
 #ifdef __SSE2__
@@ -71,18 +72,32 @@ void ForEachLineEnd(std::string_view bytes, Handler&& handle)
     const __m128i lf = _mm_set1_epi8('\n');
     for (; at + 16 <= bytes.size(); at += 16) {
         const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + at));
-        auto ends = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf))));
-        for (; ends != 0; ends &= ends - 1) {
-            if (!handle(at + static_cast<std::size_t>(std::countr_zero(ends))))
-                return;
-        }
-    }
-#endif
-    for (; at < bytes.size(); ++at) {
-        if ((bytes[at] == '\r' || bytes[at] == '\n') && !handle(at))
+        if (!take(at, static_cast<unsigned>(_mm_movemask_epi8(
+                          _mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf))))))
             return;
     }
+#endif
+    for (; at < bytes.size(); at += 16) {
+        unsigned ends = 0;
+        for (std::size_t i = 0; i < 16 && at + i < bytes.size(); ++i)
+            ends |= unsigned{bytes[at + i] == '\r' || bytes[at + i] == '\n'} << i;
+        if (!take(at, ends))
+            return;
+    }
+}
+
+// Calls `handle` with the position of every CR and every LF, in order,
+// until it returns false.
+template<typename Handler>
+void ForEachLineEnd(std::string_view bytes, Handler&& handle)
+{
+    ForEachLineEndMask(bytes, [&](std::size_t at, unsigned ends) {
+        for (; ends != 0; ends &= ends - 1) {
+            if (!handle(at + static_cast<std::size_t>(std::countr_zero(ends))))
+                return false;
+        }
+        return true;
+    });
 }
 
 // Splits the bytes into lines: CR LF, a lone CR and a lone LF each end a
@@ -108,29 +123,16 @@ void ForEachLine(std::string_view bytes, Handler&& handle)
 }
 
 // The number of lines that are not empty (empty ones take no room): a line
-// end counts when the byte before it is no line end. Counted sixteen bytes
-// a step, without a branch per line.
+// end counts when the byte before it is no line end. No branch per line.
 std::size_t CountFilledLines(std::string_view bytes)
 {
     std::size_t count = !bytes.empty() && bytes.back() != '\r' && bytes.back() != '\n'; // a last line without end
     unsigned endBefore = 1; // whether the byte before is a line end: before the first, as if it were
-    std::size_t at = 0;
-#ifdef __SSE2__
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    for (; at + 16 <= bytes.size(); at += 16) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + at));
-        const auto ends = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf))));
+    ForEachLineEndMask(bytes, [&](std::size_t, unsigned ends) {
         count += static_cast<std::size_t>(std::popcount(ends & ~(ends << 1 | endBefore)));
         endBefore = ends >> 15;
-    }
-#endif
-    for (; at < bytes.size(); ++at) {
-        const unsigned end = bytes[at] == '\r' || bytes[at] == '\n';
-        count += end & ~endBefore;
-        endBefore = end;
-    }
+        return true;
+    });
     return count;
 }
 
