@@ -9,24 +9,13 @@ namespace zelvane {
 
 namespace {
 
-// A hex digit's value, or -1. Every line of a table goes through here,
-// twice on a save: a call into from_chars for two digits costs more than
-// the rest of the line.
-constexpr int HexDigit(char c) noexcept
+bool HexPair(char high, char low, std::uint8_t& code)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    const char lower = static_cast<char>(c | 0x20);
-    return lower >= 'a' && lower <= 'f' ? lower - 'a' + 10 : -1;
-}
-
-bool HexPair(char high, char low, std::uint8_t& code) noexcept
-{
-    const int h = HexDigit(high);
-    const int l = HexDigit(low);
-    if (h < 0 || l < 0)
+    const char digits[] = {high, low};
+    std::uint32_t value = 0;
+    if (!ParseHex({digits, 2}, value))
         return false;
-    code = static_cast<std::uint8_t>(h << 4 | l);
+    code = static_cast<std::uint8_t>(value);
     return true;
 }
 
@@ -98,12 +87,6 @@ std::string ExtraLineProblem(std::string_view line, std::size_t& bookmarks)
 {
     if (HasLineBreak(line))
         return "contiene un ritorno a capo";
-    // A save asks this of every extra line, and most are comments or the
-    // earlier lines of a code: those are known good at a glance.
-    const bool codeLine = line.size() >= 3 && line[2] == '=';
-    if (codeLine ? HexDigit(line[0]) >= 0 && HexDigit(line[1]) >= 0
-                 : line.empty() || (line[0] != '(' && line[0] != '/' && line[0] != '*'))
-        return {};
     TableLine kind = ClassifyLine(line);
     if (kind.kind == TableLine::Kind::Refused)
         return std::move(kind.problem);
