@@ -32,6 +32,12 @@ void TableNotifier::TableReplaced()
     SyncModified();
 }
 
+void TableNotifier::FollowedFile()
+{
+    emit entriesChanged(0, 0xFF);
+    emit listsChanged();
+}
+
 void TableNotifier::FileNameChanged()
 {
     emit fileNameChanged();

@@ -27,6 +27,9 @@ public:
     void SetModified(bool modified);
     // A new or freshly read table: every entry, the lists and the name.
     void TableReplaced();
+    // The table now says what its file says, after a save that gave a line
+    // another meaning: every entry and both lists may have changed.
+    void FollowedFile();
     // The table was saved under another name.
     void FileNameChanged();
     // The table is shown in another encoding; no byte changed.
@@ -36,6 +39,7 @@ signals:
     void modifiedChanged(bool modified);
     void entriesChanged(std::uint8_t first, std::uint8_t last);
     void replaced();
+    void listsChanged();
     void fileNameChanged();
     void encodingChanged();
 

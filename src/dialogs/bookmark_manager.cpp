@@ -89,6 +89,7 @@ BookmarkManager::BookmarkManager(TableNotifier& notifier, QWidget* parent)
     connect(m_delete, &QPushButton::clicked, this, &BookmarkManager::cmdDel_Click);
     connect(close, &QPushButton::clicked, this, &BookmarkManager::cmdOk_Click);
     connect(&m_notifier, &TableNotifier::replaced, this, &BookmarkManager::Refill);
+    connect(&m_notifier, &TableNotifier::listsChanged, this, &BookmarkManager::Refill);
 
     Refill();
 }

@@ -53,6 +53,7 @@ ExtraLinesManager::ExtraLinesManager(TableNotifier& notifier, QWidget* parent)
     connect(m_delete, &QPushButton::clicked, this, &ExtraLinesManager::cmdDel_Click);
     connect(close, &QPushButton::clicked, this, &ExtraLinesManager::cmdOk_Click);
     connect(&m_notifier, &TableNotifier::replaced, this, &ExtraLinesManager::Refill);
+    connect(&m_notifier, &TableNotifier::listsChanged, this, &ExtraLinesManager::Refill);
 
     Refill();
 }
@@ -143,7 +144,11 @@ void ExtraLinesManager::cmdDel_Click()
     if (row < 0)
         return;
     m_lines.Remove(static_cast<std::size_t>(row));
-    MoveLastIntoRow(m_list, row);
+    {
+        const QSignalBlocker blocker(m_list);
+        delete m_list->takeItem(row);
+        m_list->clearSelection();
+    }
     m_line->clear();
     m_notifier.SetModified(true);
     if (m_list->count() == 0)

@@ -46,7 +46,8 @@ private:
 
     TableNotifier& m_notifier;
     TableDocument& m_document;
-    SlotList<ExtraLine> m_lines;
+    // In file order: a deletion closes the gap.
+    SlotList<ExtraLine> m_lines{SlotList<ExtraLine>::Unlimited, SlotList<ExtraLine>::Order::Kept};
     QListWidget* m_list = nullptr;
     QLineEdit* m_line = nullptr;
     QPushButton* m_update = nullptr;

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,6 +50,8 @@ struct Bookmark {
     friend bool operator==(const Bookmark&, const Bookmark&) = default;
 };
 
+class FileRecord;
+
 // One whole file line kept as read, without its line end; an empty one is
 // not written.
 using ExtraLine = std::string;
@@ -68,6 +71,10 @@ public:
     std::optional<FileStamp> DiskStamp;
     // How the bytes are shown and what typing writes; guessed on reading.
     TextEncoding Encoding = TextEncoding::EightBit;
+    // What the file said and where, as last read or written: saving merges
+    // the table into it, so that only what changed changes. Nothing for a
+    // table never read from a file, which is written in the plain layout.
+    std::shared_ptr<const FileRecord> Record;
 
     // Empties every entry and its mark and clears Modified; the bookmarks,
     // the extra lines and FileName stay as they are.

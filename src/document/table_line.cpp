@@ -44,6 +44,11 @@ TableLine ClassifyLine(std::string_view line)
     TableLine result;
     if (line.empty())
         return result;
+    // Comments of the tools that read tables, whatever follows ("# ====").
+    if (line.front() == '#' || line.front() == ';' || line.starts_with("//")) {
+        result.kind = TableLine::Kind::Extra;
+        return result;
+    }
     if (line.size() >= 3 && line[2] == '=') {
         if (!HexPair(line[0], line[1], result.code))
             return Refused("il codice " + Quoted(line.substr(0, 2)) + " non è formato da due cifre esadecimali");
@@ -66,11 +71,6 @@ TableLine ClassifyLine(std::string_view line)
         return result;
     }
     case '/':
-        if (line.size() >= 2 && line[1] == '/') {
-            result.kind = TableLine::Kind::Extra;
-            return result;
-        }
-        [[fallthrough]];
     case '*':
         if (line.size() < 3 || !HexPair(line[1], line[2], result.code))
             return Refused("dopo " + Quoted(line.substr(0, 1)) + " mancano le due cifre esadecimali del codice");

@@ -18,10 +18,10 @@ struct TableLine {
     std::string problem;       // Refused: why, in Italian, bytes quoted as \xHH
 };
 
-// Classifies one line (without its line end). A line of two hexadecimal
-// digits and "=" is a code; "/" or "*" and two digits a special code (a
-// line beginning "//" is a comment, kept as an extra line); "(" up to the
-// first "h)" a bookmark, and "(" without "h)" an extra line. A line that
+// Classifies one line (without its line end). A comment ("#", ";" or "//"
+// first) is an extra line whatever follows; a line of two hexadecimal
+// digits and "=" is a code; "/" or "*" and two digits a special code; "("
+// up to the first "h)" a bookmark, and "(" without "h)" an extra line. A line that
 // claims one of these forms without keeping to it is refused.
 [[nodiscard]] TableLine ClassifyLine(std::string_view line);
 

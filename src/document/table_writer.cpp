@@ -2,15 +2,18 @@
 #include "document/table_writer.h"
 
 #include "document/file_io.h"
+#include "document/file_record.h"
 #include "document/file_saver.h"
 #include "document/table_document.h"
 #include "document/table_line.h"
+#include "document/table_merge.h"
 #include "document/table_reader.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <future>
 #include <memory>
 #include <new>
@@ -207,7 +210,10 @@ FileResult FormatTable(const TableDocument& document, std::string& bytes)
     return result;
 }
 
-FileResult SaveTable(TableDocument& document, const std::filesystem::path& fileName)
+namespace {
+
+// A table never read from a file, in the plain layout.
+FileResult SavePlain(TableDocument& document, const std::filesystem::path& fileName)
 {
     // The table is checked on a second core while it is written: a new file
     // is thrown away on a refusal, and the old file itself is written only
@@ -242,6 +248,135 @@ FileResult SaveTable(TableDocument& document, const std::filesystem::path& fileN
     document.FileName = fileName.string();
     document.DiskStamp = outcome.stamp;
     return FileResult::Success();
+}
+
+
+// Writes the bytes a megabyte at a time, each handed to the disk at once.
+int WriteBytes(int fd, std::string_view bytes)
+{
+    constexpr std::size_t Step = std::size_t{1} << 20;
+    for (std::size_t at = 0; at < bytes.size(); at += Step) {
+        const std::string_view piece = bytes.substr(at, Step);
+        if (const int error = WriteAllAt(fd, piece, static_cast<off_t>(at)))
+            return error;
+        StartWriteback(fd, static_cast<off_t>(at), static_cast<off_t>(piece.size()));
+    }
+    return 0;
+}
+
+// Brings the document in line with what its file now says, where a merged
+// write gave a line another meaning than the table had (a line added among
+// the extra lines for a code after that code's own line); true when it did.
+bool FollowFile(TableDocument& document, const FileRecord& record)
+{
+    bool changed = false;
+    for (std::size_t code = 0; code < CodeCount; ++code) {
+        TableEntry read = record.EntryAsRead(static_cast<std::uint8_t>(code));
+        const TableEntry& entry = document.Entries[code];
+        if (entry.Value != read.Value || entry.Kind() != read.Kind()
+            || (read.Kind() != SpecialKind::None && entry.Tail != read.Tail)) {
+            document.Entries[code] = std::move(read);
+            changed = true;
+        }
+    }
+    std::vector<Bookmark> read, now;
+    for (const FileRecord::Line& line : record.Lines()) {
+        if (line.Kind == FileRecord::Role::Bookmark)
+            read.push_back(record.BookmarkAsRead(line));
+    }
+    std::ranges::copy_if(document.Bookmarks, std::back_inserter(now), [](const Bookmark& b) { return !b.Title.empty(); });
+    if (read != now) {
+        document.Bookmarks.fill(Bookmark{});
+        std::ranges::copy(read, document.Bookmarks.begin());
+        changed = true;
+    }
+    std::size_t next = 0;
+    bool same = true;
+    record.ForEachExtraLine([&](std::size_t, std::string_view line) {
+        while (next < document.ExtraLines.size() && document.ExtraLines[next].empty())
+            ++next;
+        same = next < document.ExtraLines.size() && document.ExtraLines[next++] == line;
+        return same;
+    });
+    while (same && next < document.ExtraLines.size())
+        same = document.ExtraLines[next++].empty();
+    if (!same) {
+        std::vector<ExtraLine> lines;
+        lines.reserve(record.ExtraLineCount());
+        record.ForEachExtraLine([&](std::size_t, std::string_view line) {
+            lines.emplace_back(line);
+            return true;
+        });
+        document.ExtraLines = std::move(lines);
+        changed = true;
+    }
+    return changed;
+}
+
+} // namespace
+
+FileResult SaveTable(TableDocument& document, const std::filesystem::path& fileName, bool& tableChanged)
+{
+    tableChanged = false;
+    if (!document.Record)
+        return SavePlain(document, fileName);
+    const FileRecord& record = *document.Record;
+    // The file as read goes back with the table's changes merged in; the
+    // new file is read as the reader would on a second core while it is
+    // written, and becomes the record of the next save.
+    std::unique_ptr<FileRecord> written;
+    std::future<FileResult> check;
+    FileResult refusal = FileResult::Success();
+    SaveOutcome outcome;
+    try {
+        MergedTable merged;
+        if (FileResult result = MergeTable(document, record, merged); !result)
+            return result;
+        if (merged.Size > MaxTableBytes)
+            return FileResult::Failure("la tabella supererebbe i 256 MiB, il massimo che si può rileggere");
+        std::string_view bytes = record.Bytes();
+        if (!merged.Unchanged) {
+            written = std::make_unique<FileRecord>(std::move(merged.Data), merged.Size);
+            bytes = written->Bytes();
+            try {
+                check = std::async(std::launch::async, &FileRecord::Scan, written.get());
+            } catch (const std::system_error&) {
+                check = std::async(std::launch::deferred, &FileRecord::Scan, written.get()); // no thread to be had
+            }
+        }
+        outcome = SaveFileSafely(fileName, [&](int fd, SaveMethod method, std::uint64_t& size) {
+            if (method == SaveMethod::InPlace && check.valid() && !(refusal = check.get()))
+                return ECANCELED;
+            const int error = WriteBytes(fd, bytes);
+            size = bytes.size();
+            if (check.valid())
+                refusal = check.get();
+            return refusal ? error : ECANCELED;
+        });
+        if (check.valid())
+            refusal = check.get();
+    } catch (const std::bad_alloc&) {
+        if (check.valid())
+            check.wait();
+        return FileResult::Failure("memoria insufficiente per scrivere il file");
+    }
+    if (!refusal)
+        return FileResult::Failure("la tabella non si potrebbe rileggere: " + refusal.message);
+    if (!outcome.result)
+        return outcome.result;
+    document.FileName = fileName.string();
+    document.DiskStamp = outcome.stamp;
+    if (written) {
+        tableChanged = FollowFile(document, *written);
+        document.Record = std::move(written);
+    }
+    return FileResult::Success();
+}
+
+FileResult SaveTable(TableDocument& document, const std::filesystem::path& fileName)
+{
+    bool tableChanged = false;
+    return SaveTable(document, fileName, tableChanged);
 }
 
 } // namespace zelvane

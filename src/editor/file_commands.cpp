@@ -121,6 +121,8 @@ void FileCommands::New()
     if (!ConfirmDiscard())
         return;
     m_document.ClearTable();
+    // Not from a file: saved in the plain layout.
+    m_document.Record.reset();
     m_document.FileName = std::string(UntitledName);
     m_document.DiskStamp.reset();
     m_document.Encoding = TextEncoding::EightBit;
@@ -192,11 +194,14 @@ bool FileCommands::Write(const std::string& path)
     if (!ConfirmOverwrite(path))
         return false;
     const std::string oldName = m_document.FileName;
-    const FileResult result = SaveTable(m_document, path);
+    bool followedFile = false;
+    const FileResult result = SaveTable(m_document, path, followedFile);
     if (!result) {
         ShowFileError(Texts::WriteFailed, PathText(path), result.message);
         return false;
     }
+    if (followedFile)
+        m_notifier.FollowedFile();
     m_notifier.SetModified(false);
     if (m_document.FileName != oldName)
         m_notifier.FileNameChanged();

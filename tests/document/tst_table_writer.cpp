@@ -10,9 +10,12 @@
 #include <QTest>
 
 #include <filesystem>
+#include <functional>
 
 
 using namespace zelvane;
+
+Q_DECLARE_METATYPE(std::function<void(zelvane::TableDocument&)>)
 
 namespace {
 
@@ -33,7 +36,11 @@ private slots:
     void writes_sections_in_order_exactly();
     void code_lines_data();
     void code_lines();
-    void real_table_keeps_every_line();
+    void unchanged_file_comes_back_byte_for_byte_data();
+    void unchanged_file_comes_back_byte_for_byte();
+    void edit_changes_only_its_lines_data();
+    void edit_changes_only_its_lines();
+    void saved_file_is_the_record_of_the_next_save();
     void unreadable_table_refused_data();
     void unreadable_table_refused();
     void saved_file_holds_long_and_short_lines_in_order();
@@ -82,33 +89,100 @@ void TableWriterTest::code_lines()
     QCOMPARE(Formatted(doc), line.toStdString() + "\r\n");
 }
 
-// The shapes of tables that projects keep today: thousands of two-byte
-// codes, comments, end markers with text, a redefined code, LF line ends.
-void TableWriterTest::real_table_keeps_every_line()
+// Saves what `bytes` reads as, after `edit`, and gives the file written.
+std::string SavedAfter(const QByteArray& bytes, const std::function<void(TableDocument&)>& edit)
 {
-    std::vector<std::string> lines{"/FE", "\xFF\xFE first extra line, not UTF-16", "# HIRAGANA", "; notes", "// inserter", "@main", "$F1=<pausa>,3", "(no address)"};
-    for (int code = 0; code < 8000; ++code)
-        lines.push_back(QByteArray::number(0x8140 + code, 16).toUpper().toStdString() + "=\x82\xA0");
-    lines.insert(lines.end(), {"41=A", "/FF=<END>", "*7E=<nl>", "/F100=<END>", "41=a", "(1A2h)Menu"});
-    std::string bytes;
-    for (const std::string& line : lines)
-        bytes += line + "\n";
-
-    QTemporaryDir dir;
-    const std::filesystem::path path = dir.filePath("real.tbl").toStdString();
-    test::WriteBytes(path, bytes);
     TableDocument doc;
-    QVERIFY(LoadTable(doc, path));
-    QVERIFY(SaveTable(doc, path));
-    const std::string written = test::ReadBytes(path);
-    for (const std::string& line : lines)
-        QVERIFY2(written.find(line + "\r\n") != std::string::npos, line.c_str());
+    if (!ParseTable(doc, std::string_view(bytes.constData(), std::size_t(bytes.size()))))
+        qFatal("test table refused");
+    edit(doc);
+    QTemporaryDir dir;
+    const std::filesystem::path path = dir.filePath("t.tbl").toStdString();
+    if (const FileResult result = SaveTable(doc, path); !result)
+        qFatal("SaveTable refused: %s", result.message.c_str());
+    return test::ReadBytes(path);
+}
 
-    TableDocument again;
-    QVERIFY(LoadTable(again, path));
-    QVERIFY(again.Entries == doc.Entries);
-    QVERIFY(again.ExtraLines == doc.ExtraLines);
-    QVERIFY(again.Bookmarks == doc.Bookmarks);
+void TableWriterTest::unchanged_file_comes_back_byte_for_byte_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("lf_comments_blank_lines_lower_digits")
+        << QByteArray("# ====\n; =====\n\n// inserter\n4a=a\n0a=\n/ff=<END>\n*7e=<nl>\n\n\n8140=\x81\x40\n@main\n41=A\n");
+    QTest::newRow("cr_and_mixed_ends_no_final_end") << QByteArray("41=A\r42=B\r\n\r\n43=C\n(0001A2h)Menu\n(5h)\n44=D");
+    QTest::newRow("duplicated_codes_and_unassigned_at_last") << QByteArray("5C=\xA5\n8145=x\n5c=y\n41=a\n/41\n41=\n");
+    QTest::newRow("byte_order_mark") << QByteArray("\xEF\xBB\xBF" "00=a\n01=b\n");
+    QTest::newRow("blank_lines_only") << QByteArray("\r\n\r\n");
+}
+
+void TableWriterTest::unchanged_file_comes_back_byte_for_byte()
+{
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(SavedAfter(bytes, [](TableDocument&) {}), bytes.toStdString());
+}
+
+// Each edit is made on the table as read, as the editor or a test of the
+// document would make it, and must change exactly the lines it is about.
+void TableWriterTest::edit_changes_only_its_lines_data()
+{
+    using Edit = std::function<void(TableDocument&)>;
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<Edit>("edit");
+    QTest::addColumn<QByteArray>("expected");
+
+    const QByteArray table("# hiragana\n5c=\xA5\n41=a\n\n8145=x\n43=c\n/ff=<END>\n(01A2h)Menu\n");
+    QTest::newRow("changed_keeps_its_digits") << table << Edit([](TableDocument& d) { d.Entries[0x5C].Value = "\\"; })
+        << QByteArray("# hiragana\n5c=\\\n41=a\n\n8145=x\n43=c\n/ff=<END>\n(01A2h)Menu\n");
+    QTest::newRow("new_after_the_nearest_lower") << table << Edit([](TableDocument& d) { d.Entries[0x42].Value = "b"; d.Entries[0x44].Value = "d"; d.Entries[0x45].Value = "e"; })
+        << QByteArray("# hiragana\n5c=\xA5\n41=a\n42=b\n\n8145=x\n43=c\n44=D\n45=e\n/ff=<END>\n(01A2h)Menu\n").replace("44=D", "44=d");
+    QTest::newRow("new_below_every_code") << table << Edit([](TableDocument& d) { d.Entries[0x20].Value = " "; })
+        << QByteArray("# hiragana\n5c=\xA5\n20= \n41=a\n\n8145=x\n43=c\n/ff=<END>\n(01A2h)Menu\n");
+    QTest::newRow("emptied_loses_every_line") << QByteArray("41=A\n42=x\n41=B\n") << Edit([](TableDocument& d) { d.Entries[0x41].Value.clear(); })
+        << QByteArray("42=x\n");
+    QTest::newRow("marked_and_unmarked_in_place") << QByteArray("00=/\n/ff=<END>\n") << Edit([](TableDocument& d) { d.Entries[0].Marked = true; d.Entries[0xFF].Marked = false; })
+        << QByteArray("/00\nff=/\n");
+    QTest::newRow("bookmark_changed_added_removed") << QByteArray("(1h)a\n41=A\n(2h)b\n42=B") << Edit([](TableDocument& d) {
+        d.Bookmarks[0] = {0x10, "A"}; d.Bookmarks[1] = {3, "c"}; })
+        << QByteArray("(10h)A\n41=A\n(3h)c\n42=B");
+    QTest::newRow("bookmark_added_after_an_empty_line") << QByteArray("41=A\r\n") << Edit([](TableDocument& d) { d.Bookmarks[0] = {0x1A2, "Menu"}; })
+        << QByteArray("41=A\r\n\r\n(1A2h)Menu\r\n");
+    QTest::newRow("extra_lines_removed_and_added") << QByteArray("#1\n41=A\n#2\n#3\n#4\n") << Edit([](TableDocument& d) {
+        d.ExtraLines = {"#1", "#3", "#new", "#4"}; })
+        << QByteArray("#1\n41=A\n#3\n#new\n#4\n");
+    QTest::newRow("extra_line_updated_in_place") << QByteArray("#1\n41=A\n#2\n#3\n") << Edit([](TableDocument& d) { d.ExtraLines[1] = "#two"; })
+        << QByteArray("#1\n41=A\n#two\n#3\n");
+    QTest::newRow("new_lines_take_the_file_line_end_and_keep_an_open_end") << QByteArray("#x\r41=A") << Edit([](TableDocument& d) {
+        d.Entries[0x42].Value = "B"; d.ExtraLines.push_back("#y"); d.Entries[0x41].Value.clear(); })
+        << QByteArray("#x\r#y\r42=B");
+    QTest::newRow("byte_order_mark_stays") << QByteArray("\xEF\xBB\xBF" "00=a\n") << Edit([](TableDocument& d) { d.Entries[0].Value = "b"; })
+        << QByteArray("\xEF\xBB\xBF" "00=b\n");
+}
+
+void TableWriterTest::edit_changes_only_its_lines()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(std::function<void(TableDocument&)>, edit);
+    QFETCH(QByteArray, expected);
+    QCOMPARE(QByteArray::fromStdString(SavedAfter(bytes, edit)), expected);
+}
+
+void TableWriterTest::saved_file_is_the_record_of_the_next_save()
+{
+    // A table of two-byte codes as projects keep it; one value changed
+    // changes one line, and so does a second change after the first save.
+    QByteArray bytes("# Shift-JIS table\n\n");
+    for (int code = 0; code < 2000; ++code)
+        bytes += QByteArray::number(0x889F + code, 16) + "=\x88\x9F\n";
+    bytes += "00=a\n01=b\n; end\n";
+    TableDocument doc;
+    QVERIFY(ParseTable(doc, bytes.toStdString()));
+    QTemporaryDir dir;
+    const std::filesystem::path path = dir.filePath("kanji.tbl").toStdString();
+    doc.Entries[0x01].Value = "B";
+    QVERIFY(SaveTable(doc, path));
+    doc.ExtraLines.erase(doc.ExtraLines.begin() + 5);
+    QVERIFY(SaveTable(doc, path));
+    bytes.replace("01=b", "01=B").replace("88a3=\x88\x9F\n", "");
+    QCOMPARE(QByteArray::fromStdString(test::ReadBytes(path)), bytes);
 }
 
 void TableWriterTest::unreadable_table_refused_data()

@@ -131,7 +131,7 @@ void MainWindowTest::save_writes_only_a_modified_table()
     QCOMPARE(ReadBytes(path), std::string("41=A\n\n\n"));
     TypeInto(0x42, QStringLiteral("B"));
     m_window->mnuSave_Click();
-    QCOMPARE(ReadBytes(path), std::string("41=A\r\n42=B\r\n"));
+    QCOMPARE(ReadBytes(path), std::string("41=A\n42=B\n\n\n"));
     QVERIFY(!Panel(2)->isEnabled());
     QVERIFY(!Document().Modified);
 }
@@ -153,7 +153,7 @@ void MainWindowTest::save_asks_before_overwriting_an_outside_change()
 
     AnswerBox(QMessageBox::Yes);
     m_window->mnuSave_Click();
-    QCOMPARE(ReadBytes(path), std::string("41=A\r\n42=B\r\n"));
+    QCOMPARE(ReadBytes(path), std::string("41=A\n42=B\n"));
     QVERIFY(!Document().Modified);
     // What Zelvane wrote itself is no outside change.
     QVERIFY(Document().DiskStamp == StampOf(std::filesystem::path(path)));

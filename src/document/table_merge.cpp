@@ -1,0 +1,520 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "document/table_merge.h"
+
+#include "document/file_record.h"
+#include "document/line_scan.h"
+#include "document/table_document.h"
+#include "document/table_line.h"
+#include "document/table_reader.h"
+
+#include <algorithm>
+#include <bitset>
+#include <cstring>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zelvane {
+
+namespace {
+
+bool IsLineEnd(char c)
+{
+    return c == '\r' || c == '\n';
+}
+
+// The shortest way from one list to another, as the lists' positions kept,
+// removed and added in order. Past `most` differences, none is looked for:
+// the whole of both lists is then one change.
+struct Step {
+    enum class Kind : std::uint8_t { Keep, Remove, Add } kind;
+    std::size_t from, to; // positions in the old and the new list
+};
+
+std::vector<Step> Differences(std::size_t n, std::size_t m, const std::function<bool(std::size_t, std::size_t)>& same)
+{
+    // Myers' O((n + m) d) search, the furthest point of each diagonal kept
+    // for every d so that the way back can be traced.
+    const std::size_t budget = 50'000'000 / (n + m + 1);
+    const auto most = static_cast<std::ptrdiff_t>(std::min<std::size_t>({n + m, 1000, std::max<std::size_t>(budget, 1)}));
+    const std::ptrdiff_t offset = most + 1;
+    std::vector<std::ptrdiff_t> furthest(static_cast<std::size_t>(2 * most + 3), 0);
+    std::vector<std::vector<std::ptrdiff_t>> trace;
+    const auto N = static_cast<std::ptrdiff_t>(n), M = static_cast<std::ptrdiff_t>(m);
+    std::ptrdiff_t found = -1;
+    for (std::ptrdiff_t d = 0; d <= most && found < 0; ++d) {
+        for (std::ptrdiff_t k = -d; k <= d; k += 2) {
+            std::ptrdiff_t x = (k == -d || (k != d && furthest[offset + k - 1] < furthest[offset + k + 1]))
+                                   ? furthest[offset + k + 1]
+                                   : furthest[offset + k - 1] + 1;
+            std::ptrdiff_t y = x - k;
+            while (x < N && y < M && same(static_cast<std::size_t>(x), static_cast<std::size_t>(y)))
+                ++x, ++y;
+            furthest[offset + k] = x;
+            if (x >= N && y >= M)
+                found = d;
+        }
+        trace.emplace_back(furthest.begin() + (offset - d), furthest.begin() + (offset + d + 1));
+    }
+    std::vector<Step> steps;
+    if (found < 0) {
+        for (std::size_t i = 0; i < n; ++i)
+            steps.push_back({Step::Kind::Remove, i, 0});
+        for (std::size_t j = 0; j < m; ++j)
+            steps.push_back({Step::Kind::Add, n, j});
+        return steps;
+    }
+    std::ptrdiff_t x = N, y = M;
+    for (std::ptrdiff_t d = found; d >= 0; --d) {
+        const std::ptrdiff_t k = x - y;
+        std::ptrdiff_t startX = 0, startY = 0;
+        if (d > 0) {
+            const std::vector<std::ptrdiff_t>& before = trace[static_cast<std::size_t>(d - 1)];
+            auto prev = [&](std::ptrdiff_t kk) { return before[static_cast<std::size_t>(kk + d - 1)]; };
+            const bool down = k == -d || (k != d && prev(k - 1) < prev(k + 1));
+            const std::ptrdiff_t prevK = down ? k + 1 : k - 1;
+            startX = prev(prevK);
+            startY = startX - prevK;
+            const std::ptrdiff_t afterX = down ? startX : startX + 1;
+            const std::ptrdiff_t afterY = afterX - k;
+            while (x > afterX && y > afterY) {
+                --x, --y;
+                steps.push_back({Step::Kind::Keep, static_cast<std::size_t>(x), static_cast<std::size_t>(y)});
+            }
+            if (down)
+                steps.push_back({Step::Kind::Add, static_cast<std::size_t>(startX), static_cast<std::size_t>(startY)});
+            else
+                steps.push_back({Step::Kind::Remove, static_cast<std::size_t>(startX), static_cast<std::size_t>(startY)});
+            x = startX, y = startY;
+        } else {
+            while (x > 0 && y > 0) {
+                --x, --y;
+                steps.push_back({Step::Kind::Keep, static_cast<std::size_t>(x), static_cast<std::size_t>(y)});
+            }
+        }
+    }
+    std::ranges::reverse(steps);
+    return steps;
+}
+
+// A line of the file as read: where it starts and how long it is.
+struct Place {
+    std::size_t offset = 0, length = 0;
+};
+
+class Merger {
+public:
+    Merger(const TableDocument& document, const FileRecord& record)
+        : m_document(document), m_record(record), m_bytes(record.Bytes())
+    {
+    }
+
+    FileResult Run(MergedTable& merged);
+
+private:
+    // What happens at one place of the file as read.
+    struct Edit {
+        std::size_t at;     // a position in the file as read
+        std::size_t length; // of what is left out from there
+        int phase;          // at one position: what follows a line, what precedes one, then changes to lines
+        std::size_t order;  // among edits of the same place and phase, as made
+        bool line;          // `text` is a whole line, to be ended
+        std::string text;
+    };
+    enum Phase { After = 0, Before = 1, Change = 2 };
+
+    void InsertAfter(Place line, std::string text)
+    {
+        const std::size_t end = line.offset + line.length;
+        Add(end + LineEndLength(m_bytes, end), 0, After, true, std::move(text));
+    }
+    void InsertBefore(Place line, std::string text) { Add(line.offset, 0, Before, true, std::move(text)); }
+    void InsertAtEnd(std::string text) { Add(m_bytes.size(), 0, After, true, std::move(text)); }
+    void InsertAtStart(std::string text) { Add(m_record.BodyStart(), 0, Before, true, std::move(text)); }
+    void Replace(Place line, std::string text)
+    {
+        if (m_bytes.substr(line.offset, line.length) != text)
+            Add(line.offset, line.length, Change, false, std::move(text));
+    }
+    // The line and its own line end.
+    void Drop(Place line)
+    {
+        const std::size_t end = line.offset + line.length;
+        Add(line.offset, line.length + LineEndLength(m_bytes, end), Change, false, {});
+    }
+    void Add(std::size_t at, std::size_t length, int phase, bool line, std::string text)
+    {
+        m_edits.push_back({at, length, phase, m_edits.size(), line, std::move(text)});
+    }
+
+    FileResult MergeEntries();
+    FileResult MergeBookmarks();
+    FileResult MergeExtraLines();
+    void Emit(MergedTable& merged);
+
+    // An extra line the table keeps: it goes only with an emptied code.
+    void Kept(std::size_t offset, std::string_view text)
+    {
+        if (m_emptied.none())
+            return;
+        const TableLine kind = ClassifyLine(text);
+        if ((kind.kind == TableLine::Kind::Code || kind.kind == TableLine::Kind::Special) && m_emptied[kind.code])
+            Drop({offset, text.size()});
+    }
+
+    const TableDocument& m_document;
+    const FileRecord& m_record;
+    std::string_view m_bytes;
+    std::vector<Edit> m_edits;
+    std::bitset<CodeCount> m_emptied;
+};
+
+Place PlaceOf(const FileRecord::Line& line)
+{
+    return {line.Offset, line.Length};
+}
+
+// An entry's line in the writer's form, with `digits` as its code; nothing
+// for an empty entry, which has no line.
+std::optional<std::string> EntryLine(const TableEntry& entry, std::string_view digits)
+{
+    if (entry.Value.empty())
+        return std::nullopt;
+    switch (entry.Kind()) {
+    case SpecialKind::EndOfLine: return "/" + std::string(digits) + entry.Tail;
+    case SpecialKind::EndOfWindow: return "*" + std::string(digits) + entry.Tail;
+    case SpecialKind::None: break;
+    }
+    return std::string(digits) + "=" + entry.Value;
+}
+
+FileResult Merger::MergeEntries()
+{
+    const std::vector<FileRecord::Line>& lines = m_record.Lines();
+    std::optional<Place> anchor;           // the line of the nearest lower code
+    std::vector<std::string> belowAll;     // new codes below every code with a line
+    std::optional<Place> lowestLine;       // the line of the lowest code that keeps one
+    for (std::size_t code = 0; code < CodeCount; ++code) {
+        const TableEntry& entry = m_document.Entries[code];
+        const auto byte = static_cast<std::uint8_t>(code);
+        const std::string_view text = entry.Kind() == SpecialKind::None ? std::string_view(entry.Value) : entry.Tail;
+        if (HasLineBreak(text))
+            return FileResult::Failure("il valore del codice " + CodeText(byte) + " contiene un ritorno a capo");
+        const std::int32_t index = m_record.EntryLine(byte);
+        if (index == FileRecord::NoLine) {
+            if (std::optional<std::string> line = EntryLine(entry, CodeText(byte))) {
+                if (anchor)
+                    InsertAfter(*anchor, std::move(*line));
+                else
+                    belowAll.push_back(std::move(*line));
+            }
+            continue;
+        }
+        const FileRecord::Line& read = lines[static_cast<std::size_t>(index)];
+        const Place place = PlaceOf(read);
+        if (entry == m_record.EntryAsRead(byte)) {
+            anchor = place;
+        } else {
+            const std::string_view old = m_record.Text(read);
+            const std::string_view digits = old.substr(old.front() == '/' || old.front() == '*' ? 1 : 0, 2);
+            if (std::optional<std::string> line = EntryLine(entry, digits)) {
+                Replace(place, std::move(*line));
+                anchor = place;
+            } else {
+                Drop(place);
+                m_emptied.set(code);
+                continue;
+            }
+        }
+        if (!lowestLine)
+            lowestLine = place;
+    }
+    for (std::string& line : belowAll) {
+        if (lowestLine)
+            InsertBefore(*lowestLine, std::move(line));
+        else
+            InsertAtEnd(std::move(line));
+    }
+    // The other lines of an emptied code go with it.
+    for (const FileRecord::Line& line : lines) {
+        if (line.Kind == FileRecord::Role::Hidden && line.IsCode && m_emptied[line.Code])
+            Drop(PlaceOf(line));
+    }
+    return FileResult::Success();
+}
+
+std::string BookmarkLine(const Bookmark& bookmark)
+{
+    return "(" + AddressText(bookmark.Address) + "h)" + bookmark.Title;
+}
+
+FileResult Merger::MergeBookmarks()
+{
+    std::vector<Place> places;
+    std::vector<Bookmark> read;
+    for (const FileRecord::Line& line : m_record.Lines()) {
+        if (line.Kind == FileRecord::Role::Bookmark) {
+            places.push_back(PlaceOf(line));
+            read.push_back(m_record.BookmarkAsRead(line));
+        }
+    }
+    std::vector<const Bookmark*> now;
+    for (const Bookmark& bookmark : m_document.Bookmarks) {
+        if (bookmark.Title.empty())
+            continue;
+        if (HasLineBreak(bookmark.Title))
+            return FileResult::Failure("il titolo del bookmark " + AddressText(bookmark.Address)
+                                       + " contiene un ritorno a capo");
+        now.push_back(&bookmark);
+    }
+    const std::vector<Step> steps
+        = Differences(read.size(), now.size(), [&](std::size_t i, std::size_t j) { return read[i] == *now[j]; });
+    std::vector<std::size_t> removed, added;
+    auto settle = [&] {
+        const std::size_t paired = std::min(removed.size(), added.size());
+        for (std::size_t i = 0; i < removed.size(); ++i) {
+            if (i < paired)
+                Replace(places[removed[i]], BookmarkLine(*now[added[i]]));
+            else
+                Drop(places[removed[i]]);
+        }
+        for (std::size_t i = paired; i < added.size(); ++i) {
+            InsertAtEnd({});
+            InsertAtEnd(BookmarkLine(*now[added[i]]));
+        }
+        removed.clear();
+        added.clear();
+    };
+    for (const Step& step : steps) {
+        if (step.kind == Step::Kind::Keep)
+            settle();
+        else
+            (step.kind == Step::Kind::Remove ? removed : added).push_back(step.kind == Step::Kind::Remove ? step.from : step.to);
+    }
+    settle();
+    return FileResult::Success();
+}
+
+FileResult Merger::MergeExtraLines()
+{
+    const std::vector<ExtraLine>& now = m_document.ExtraLines;
+    const std::size_t oldCount = m_record.ExtraLineCount();
+    const auto newCount = static_cast<std::size_t>(std::ranges::count_if(now, [](const ExtraLine& line) { return !line.empty(); }));
+    const std::size_t common = std::min(oldCount, newCount);
+
+    // The lines both lists end with, walked from the end of the file.
+    std::size_t suffix = 0;
+    {
+        const std::vector<FileRecord::Line>& lines = m_record.Lines();
+        std::ptrdiff_t role = static_cast<std::ptrdiff_t>(lines.size()) - 1;
+        std::size_t end = m_bytes.size(), next = now.size();
+        while (suffix < common) {
+            while (end > m_record.BodyStart() && IsLineEnd(m_bytes[end - 1]))
+                --end;
+            std::size_t start = end;
+            while (start > m_record.BodyStart() && !IsLineEnd(m_bytes[start - 1]))
+                --start;
+            if (start == end)
+                break;
+            const std::string_view line = m_bytes.substr(start, end - start);
+            end = start;
+            if (role >= 0 && lines[static_cast<std::size_t>(role)].Offset == start) {
+                --role;
+                continue;
+            }
+            while (now[next - 1].empty())
+                --next;
+            if (now[--next] != line)
+                break;
+            ++suffix;
+        }
+    }
+
+    // Then forward: the lines both lists begin with, the changed middle,
+    // and the common end again, each kept line seen once.
+    const std::size_t prefixLimit = common - suffix;
+    std::size_t index = 0, next = 0; // in the file's extra lines, in `now`
+    std::optional<std::size_t> prefix;
+    std::optional<Place> lastOfPrefix, firstAfterPrefix;
+    std::vector<Place> oldMiddle;
+    std::vector<std::size_t> newMiddle;
+    auto nextNow = [&] {
+        while (now[next].empty())
+            ++next;
+        return next++;
+    };
+    auto takeNewMiddle = [&] {
+        while (newMiddle.size() < newCount - suffix - *prefix)
+            newMiddle.push_back(nextNow());
+    };
+    m_record.ForEachExtraLine([&](std::size_t offset, std::string_view line) {
+        if (!prefix && index < prefixLimit) {
+            const std::size_t at = nextNow();
+            if (now[at] == line) {
+                Kept(offset, line);
+                lastOfPrefix = Place{offset, line.size()};
+                ++index;
+                return true;
+            }
+            next = at; // the first difference: `at` is the new middle's first line
+        }
+        if (!prefix) {
+            prefix = index;
+            firstAfterPrefix = Place{offset, line.size()};
+        }
+        if (index < oldCount - suffix) {
+            oldMiddle.push_back({offset, line.size()});
+        } else {
+            takeNewMiddle();
+            Kept(offset, line);
+        }
+        ++index;
+        return true;
+    });
+    if (!prefix)
+        prefix = index;
+    takeNewMiddle();
+    if (oldMiddle.empty() && newMiddle.empty())
+        return FileResult::Success();
+
+    auto problem = [&](std::size_t at) -> std::string {
+        std::size_t bookmarks = 0; // the slots are counted when the file is read back
+        std::string why = ExtraLineProblem(now[at], bookmarks);
+        if (why.empty())
+            return why;
+        const auto number = 1 + std::count_if(now.begin(), now.begin() + static_cast<std::ptrdiff_t>(at),
+                                               [](const ExtraLine& line) { return !line.empty(); });
+        return "la linea extra " + std::to_string(number) + " " + Quoted(now[at]) + " non si potrebbe rileggere: " + why;
+    };
+    const std::vector<Step> steps = Differences(oldMiddle.size(), newMiddle.size(), [&](std::size_t i, std::size_t j) {
+        return m_bytes.substr(oldMiddle[i].offset, oldMiddle[i].length) == now[newMiddle[j]];
+    });
+    std::optional<Place> anchor = lastOfPrefix;
+    std::vector<std::size_t> removed, added;
+    std::string refusal;
+    auto settle = [&] {
+        const std::size_t paired = std::min(removed.size(), added.size());
+        for (std::size_t i = 0; i < removed.size(); ++i) {
+            const Place place = oldMiddle[removed[i]];
+            if (i < paired) {
+                if (refusal.empty())
+                    refusal = problem(newMiddle[added[i]]);
+                Replace(place, now[newMiddle[added[i]]]);
+                anchor = place;
+            } else {
+                Drop(place);
+            }
+        }
+        for (std::size_t i = paired; i < added.size(); ++i) {
+            const std::size_t at = newMiddle[added[i]];
+            if (refusal.empty())
+                refusal = problem(at);
+            if (anchor)
+                InsertAfter(*anchor, now[at]);
+            else if (firstAfterPrefix)
+                InsertBefore(*firstAfterPrefix, now[at]);
+            else
+                InsertAtStart(now[at]);
+        }
+        removed.clear();
+        added.clear();
+    };
+    for (const Step& step : steps) {
+        if (step.kind == Step::Kind::Keep) {
+            settle();
+            const Place place = oldMiddle[step.from];
+            Kept(place.offset, m_bytes.substr(place.offset, place.length));
+            anchor = place;
+        } else {
+            (step.kind == Step::Kind::Remove ? removed : added).push_back(step.kind == Step::Kind::Remove ? step.from : step.to);
+        }
+    }
+    settle();
+    if (!refusal.empty())
+        return FileResult::Failure(refusal);
+    return FileResult::Success();
+}
+
+void Merger::Emit(MergedTable& merged)
+{
+    std::ranges::sort(m_edits, [](const Edit& a, const Edit& b) {
+        return std::tie(a.at, a.phase, a.order) < std::tie(b.at, b.phase, b.order);
+    });
+    const std::string_view lineEnd = m_record.LineEnd();
+    const std::size_t start = m_record.BodyStart();
+    // Twice: once to count the bytes, once to copy them.
+    auto walk = [&](auto&& put) {
+        std::size_t cursor = 0;
+        char last = '\n'; // the last byte put, a line end before any
+        auto copy = [&](std::string_view piece) {
+            if (!piece.empty()) {
+                put(piece);
+                last = piece.back();
+            }
+        };
+        for (const Edit& edit : m_edits) {
+            if (edit.at > cursor)
+                copy(m_bytes.substr(cursor, edit.at - cursor));
+            cursor = std::max(cursor, edit.at + edit.length);
+            if (!edit.line) {
+                copy(edit.text);
+                continue;
+            }
+            // A line put after a last line that had no line end ends that one.
+            if (!IsLineEnd(last) && edit.at > start)
+                copy(lineEnd);
+            copy(edit.text);
+            copy(lineEnd);
+        }
+        copy(m_bytes.substr(std::min(cursor, m_bytes.size())));
+    };
+    std::string head; // the first bytes, to see whether they would read as UTF-16
+    std::size_t size = 0;
+    walk([&](std::string_view piece) {
+        if (head.size() < 2)
+            head.append(piece.substr(0, 2 - head.size()));
+        size += piece.size();
+    });
+    // A file that ends without a line end keeps ending so.
+    const bool openEnd = m_bytes.size() > start && !IsLineEnd(m_bytes.back());
+    std::string_view guard = start == 0 && StartsAsUtf16(head) ? lineEnd : std::string_view();
+    merged.Size = guard.size() + size;
+    merged.Data = std::make_unique_for_overwrite<char[]>(merged.Size);
+    char* out = merged.Data.get();
+    std::memcpy(out, guard.data(), guard.size());
+    out += guard.size();
+    walk([&](std::string_view piece) {
+        std::memcpy(out, piece.data(), piece.size());
+        out += piece.size();
+    });
+    if (openEnd && merged.Size > start) {
+        const std::string_view bytes(merged.Data.get(), merged.Size);
+        if (IsLineEnd(bytes.back()))
+            merged.Size -= bytes.ends_with("\r\n") ? 2 : 1;
+    }
+    merged.Unchanged = false;
+}
+
+FileResult Merger::Run(MergedTable& merged)
+{
+    merged = MergedTable{};
+    if (FileResult result = MergeEntries(); !result)
+        return result;
+    if (FileResult result = MergeBookmarks(); !result)
+        return result;
+    if (FileResult result = MergeExtraLines(); !result)
+        return result;
+    if (!m_edits.empty())
+        Emit(merged);
+    return FileResult::Success();
+}
+
+} // namespace
+
+FileResult MergeTable(const TableDocument& document, const FileRecord& record, MergedTable& merged)
+{
+    return Merger(document, record).Run(merged);
+}
+
+} // namespace zelvane
