@@ -88,8 +88,14 @@ int main()
         if (!zelvane::LoadTable(document, path))
             std::exit(1);
     });
+    zelvane::TableDocument document;
+    const double peak = bench::ChildPeakMb([] {}, [&] {
+        if (!zelvane::LoadTable(document, path))
+            std::_Exit(1);
+    });
     std::filesystem::remove_all(folder);
 
+    std::printf("peak memory of a read: %.0f MB\n", peak);
     std::printf("table: %.1f MB, %zu lines\n", static_cast<double>(size) / (1 << 20), lines);
     std::printf("plain scan of line ends: %.3f s\n", scan);
     std::printf("plain scan, read into huge pages as LoadTable reads: %.3f s (ratio %.2f)\n", hugeScan, load / hugeScan);

@@ -10,9 +10,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace bench {
 
@@ -21,6 +25,12 @@ using Clock = std::chrono::steady_clock;
 inline double SecondsSince(Clock::time_point start)
 {
     return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+inline std::string ReadFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // A median with the smallest and largest sample beside it.
@@ -60,6 +70,34 @@ inline long StatusKb(const char* field)
 inline void ResetPeak()
 {
     std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+// Runs `work` in a child process of its own, so that the peak belongs to
+// it alone: the peak resident size during `work`, in MB, above what the
+// child held when `prepare` was done.
+template<typename Prepare, typename Work>
+double ChildPeakMb(Prepare&& prepare, Work&& work)
+{
+    int pipeEnds[2];
+    if (::pipe(pipeEnds) != 0)
+        std::exit(1);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        prepare();
+        const long before = StatusKb("VmRSS:");
+        ResetPeak();
+        work();
+        const double mb = double(StatusKb("VmHWM:") - before) / 1024;
+        (void)!::write(pipeEnds[1], &mb, sizeof mb);
+        std::_Exit(0);
+    }
+    double mb = 0;
+    if (::read(pipeEnds[0], &mb, sizeof mb) != sizeof mb)
+        std::exit(1);
+    ::waitpid(child, nullptr, 0);
+    ::close(pipeEnds[0]);
+    ::close(pipeEnds[1]);
+    return mb;
 }
 
 // A table of about `targetBytes`: 31 extra lines, then code and special

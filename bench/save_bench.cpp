@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Saving 64 MB tables, one of long lines and one of 3.2 million short
-// ones: SaveTable (formatting, the temporary file, fsync,
-// the rename) against a plain write() and fsync() of the same bytes, in
-// paired runs, medians with their range; then, in a child process of its
-// own, the peak memory of a save against the memory the table holds. The
-// time ratio is the last line.
+// ones: SaveTable (the temporary file, fsync, the rename) against a plain
+// write() and fsync() of the same bytes, in paired runs, medians with
+// their range. The short lines are saved three ways: unchanged, with one
+// value changed before each save (merged into the file read), and as a new
+// table (the plain layout). Then, in a child process of its own, the peak
+// memory of a save, unchanged and with one value changed, above the memory
+// the loaded table holds. The time ratio is the last line.
 
 #include "document/table_document.h"
 #include "document/table_reader.h"
@@ -12,7 +14,6 @@
 #include "measures.h"
 
 #include <fcntl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -29,33 +30,6 @@ void PlainWrite(const std::filesystem::path& path, const std::string& bytes)
     }
     if (fd < 0 || ::fsync(fd) != 0 || ::close(fd) != 0)
         std::exit(1);
-}
-
-// In a child, so that the peak belongs to the save alone.
-double PeakTimesDocument(const std::filesystem::path& table, const std::filesystem::path& target)
-{
-    int pipeEnds[2];
-    if (::pipe(pipeEnds) != 0)
-        std::exit(1);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const long before = bench::StatusKb("VmRSS:");
-        zelvane::TableDocument document;
-        if (!zelvane::LoadTable(document, table))
-            std::_Exit(1);
-        const long loaded = bench::StatusKb("VmRSS:");
-        bench::ResetPeak();
-        if (!zelvane::SaveTable(document, target))
-            std::_Exit(1);
-        const double times = double(bench::StatusKb("VmHWM:") - before) / double(loaded - before);
-        (void)!::write(pipeEnds[1], &times, sizeof times);
-        std::_Exit(0);
-    }
-    double times = 0;
-    if (::read(pipeEnds[0], &times, sizeof times) != sizeof times)
-        std::exit(1);
-    ::waitpid(child, nullptr, 0);
-    return times;
 }
 
 // 64 MB in 256 values and 64 extra lines of 200 KB each: a table of few,
@@ -77,12 +51,25 @@ struct Pairs {
     std::vector<double> saves, writes, ratios;
 };
 
-Pairs Measure(const std::filesystem::path& table, const std::filesystem::path& folder, std::size_t& size)
+enum class Edit { None, OneValue, NewTable };
+
+void Prepare(zelvane::TableDocument& document, Edit edit, int round)
+{
+    if (edit == Edit::OneValue)
+        document.Entries[0x41].Value = round % 2 ? "one" : "two";
+    if (edit == Edit::NewTable)
+        document.Record.reset();
+}
+
+Pairs Measure(const std::filesystem::path& table, const std::filesystem::path& folder, std::size_t& size, Edit edit)
 {
     zelvane::TableDocument document;
-    std::string bytes;
-    if (!zelvane::LoadTable(document, table) || !zelvane::FormatTable(document, bytes))
+    if (!zelvane::LoadTable(document, table))
         std::exit(1);
+    Prepare(document, edit, 0);
+    if (!zelvane::SaveTable(document, folder / "saved.tbl"))
+        std::exit(1);
+    const std::string bytes = bench::ReadFile(folder / "saved.tbl");
     size = bytes.size();
     Pairs pairs;
     auto& [saves, writes, ratios] = pairs;
@@ -90,6 +77,7 @@ Pairs Measure(const std::filesystem::path& table, const std::filesystem::path& f
         auto start = bench::Clock::now();
         PlainWrite(folder / "plain.tbl", bytes);
         writes.push_back(bench::SecondsSince(start));
+        Prepare(document, edit, round + 1);
         start = bench::Clock::now();
         if (!zelvane::SaveTable(document, folder / "saved.tbl"))
             std::exit(1);
@@ -110,22 +98,43 @@ void Print(const char* what, const Pairs& pairs, std::size_t size)
 
 } // namespace
 
+double SavePeakMb(const std::filesystem::path& table, const std::filesystem::path& target, Edit edit)
+{
+    zelvane::TableDocument document;
+    return bench::ChildPeakMb(
+        [&] {
+            if (!zelvane::LoadTable(document, table))
+                std::_Exit(1);
+            Prepare(document, edit, 1);
+        },
+        [&] {
+            if (!zelvane::SaveTable(document, target))
+                std::_Exit(1);
+        });
+}
+
 int main()
 {
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / "zelvane-bench-save";
     std::filesystem::create_directories(folder);
     std::size_t longSize = 0, manySize = 0;
-    const Pairs longLines = Measure(MakeLongLineTable(folder), folder, longSize);
+    const Pairs longLines = Measure(MakeLongLineTable(folder), folder, longSize, Edit::None);
     const std::filesystem::path table = bench::MakeTable(folder, 64u << 20);
-    const Pairs manyLines = Measure(table, folder, manySize);
-    const double peak = PeakTimesDocument(table, folder / "child.tbl");
+    const Pairs unchanged = Measure(table, folder, manySize, Edit::None);
+    const Pairs oneValue = Measure(table, folder, manySize, Edit::OneValue);
+    const Pairs newTable = Measure(table, folder, manySize, Edit::NewTable);
+    const double peakUnchanged = SavePeakMb(table, folder / "child.tbl", Edit::None);
+    const double peakOneValue = SavePeakMb(table, folder / "child.tbl", Edit::OneValue);
     std::filesystem::remove_all(folder);
 
-    Print("320 lines of 200 KB", longLines, longSize);
-    Print("3.2 million short lines", manyLines, manySize);
-    std::printf("peak memory of a save of the short lines: %.2f times the table's\n", peak);
-    const bench::Spread ratio = bench::Summary(manyLines.ratios);
-    std::printf("ratio SaveTable / write + fsync, short lines: %.2f (%.2f to %.2f)\n", ratio.median, ratio.low,
-                ratio.high);
+    Print("320 lines of 200 KB, unchanged", longLines, longSize);
+    Print("3.2 million short lines, unchanged", unchanged, manySize);
+    Print("3.2 million short lines, one value changed", oneValue, manySize);
+    Print("3.2 million short lines, as a new table", newTable, manySize);
+    std::printf("peak memory of a save of the short lines above the loaded table: unchanged %.0f MB, one value changed %.0f MB\n",
+                peakUnchanged, peakOneValue);
+    const bench::Spread ratio = bench::Summary(oneValue.ratios);
+    std::printf("ratio SaveTable / write + fsync, short lines, one value changed: %.2f (%.2f to %.2f)\n", ratio.median,
+                ratio.low, ratio.high);
     return 0;
 }

@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to LoadTable through a file. For every input it
-// accepts: every non-empty line comes back in the saved file (in the form
-// worked out below, without the reader's help), the saved file reads back
-// into the same table, and writing that again gives the same bytes.
+// accepts: saving it unchanged gives the same bytes; saving it after a few
+// edits (a value set, a code emptied, an extra line removed and one added,
+// a bookmark added) gives a file that reads back as the edited table; and
+// as a new table in the plain layout, every non-empty line comes back (in
+// the form worked out below, without the reader's help), the saved file
+// reads back into the same table, and writing that again gives the same
+// bytes.
 
 #include "document/table_document.h"
 #include "document/table_reader.h"
@@ -92,12 +96,25 @@ int CodeOf(char high, char low)
     return value(high) * 16 + value(low);
 }
 
+// The code a code or special line is about, or -1 for any other line.
+int LineCode(const std::string& line)
+{
+    if (line.empty() || line[0] == '#' || line[0] == ';' || line.rfind("//", 0) == 0)
+        return -1;
+    if (line.size() >= 3 && line[2] == '=' && IsHex(line[0]) && IsHex(line[1]))
+        return CodeOf(line[0], line[1]);
+    if (line.size() >= 3 && (line[0] == '/' || line[0] == '*') && IsHex(line[1]) && IsHex(line[2]))
+        return CodeOf(line[1], line[2]);
+    return -1;
+}
+
 // How an accepted input line must come back, unless as it was: code digits
 // in upper case, a bookmark's address without leading zeros and with "h)".
 // Empty: the line may vanish (an empty value or title).
 struct Expected {
     std::string original; // a line kept as an extra line comes back as it was
     std::string line;
+    std::string marked; // "41=/" comes back as "/41" when the code is marked
     int code = -1; // the code a code or special line is about
     bool emptyValue = false;
 };
@@ -106,10 +123,14 @@ Expected ExpectedLine(const std::string& line)
 {
     Expected expected;
     expected.original = line;
-    if (line.size() >= 3 && line[2] == '=') {
+    if (LineCode(line) < 0 && line[0] != '(') {
+        expected.line = line;
+    } else if (line.size() >= 3 && line[2] == '=') {
         expected.code = CodeOf(line[0], line[1]);
         expected.emptyValue = line.size() == 3;
         expected.line = std::string{Upper(line[0]), Upper(line[1])} + line.substr(2);
+        if (line.size() == 4 && (line[3] == '/' || line[3] == '*'))
+            expected.marked = std::string{line[3], Upper(line[0]), Upper(line[1])};
     } else if ((line[0] == '/' || line[0] == '*') && !(line.size() > 1 && line[1] == '/')) {
         expected.code = CodeOf(line[1], line[2]);
         expected.line = std::string{line[0], Upper(line[1]), Upper(line[2])} + line.substr(3);
@@ -155,6 +176,8 @@ std::optional<std::string> LostLine(const std::string& input, const std::string&
             continue;
         if (available[line.original] > 0)
             --available[line.original];
+        else if (!line.marked.empty() && available[line.marked] > 0)
+            --available[line.marked];
         else if (available[line.line]-- <= 0)
             return line.line;
     }
@@ -203,11 +226,42 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     if (read.FileName != input.string())
         Fail("FileName after a read");
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
 
+    zelvane::TableDocument same = read;
+    if (!zelvane::SaveTable(same, first) || ReadAll(first) != bytes)
+        Fail("a table saved unchanged is not the file it was read from");
+
+    zelvane::TableDocument edited = read;
+    if (size >= 4) {
+        const std::uint8_t set = data[0], emptied = data[1];
+        edited.Entries[set] = {"Z", false};
+        if (emptied != set)
+            edited.Entries[emptied].Value.clear();
+        std::vector<std::string>& extra = edited.ExtraLines;
+        if (!extra.empty())
+            extra.erase(extra.begin() + data[2] % extra.size());
+        extra.insert(extra.begin() + data[3] % (extra.size() + 1), "#fuzz");
+        if (const std::size_t count = edited.BookmarkCount(); count < zelvane::SlotCount)
+            edited.Bookmarks[count] = {data[2], "fuzz"};
+    }
+    // An emptied code loses every line for it, its overridden ones too.
+    zelvane::TableDocument expected = edited;
+    if (size >= 4 && data[1] != data[0])
+        std::erase_if(expected.ExtraLines, [&](const std::string& line) { return LineCode(line) == data[1]; });
+    if (!zelvane::SaveTable(edited, first))
+        Fail("cannot write an edited table");
+    zelvane::TableDocument editedAgain;
+    if (!zelvane::LoadTable(editedAgain, first) || !SameTable(expected, editedAgain))
+        Fail("the edited table read back differs");
+
+    // As a new table, in the plain layout.
+    read.Record.reset();
     if (!zelvane::SaveTable(read, first))
         Fail("cannot write a table that was read");
-    const std::string bytes(reinterpret_cast<const char*>(data), size);
-    if (const auto lost = LostLine(bytes, ReadAll(first))) {
+    // A UTF-8 byte-order mark is no part of the first line.
+    const std::string lines = bytes.rfind("\xEF\xBB\xBF", 0) == 0 ? bytes.substr(3) : bytes;
+    if (const auto lost = LostLine(lines, ReadAll(first))) {
         std::fprintf(stderr, "lost line: %s\n", lost->c_str());
         Fail("a line read did not come back");
     }
@@ -216,6 +270,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Fail("cannot read what was written");
     if (!SameTable(read, again))
         Fail("the table read back differs");
+    again.Record.reset();
     if (!zelvane::SaveTable(again, second))
         Fail("cannot write the table read back");
     if (ReadAll(first) != ReadAll(second))

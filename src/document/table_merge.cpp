@@ -151,6 +151,7 @@ private:
     FileResult MergeEntries();
     FileResult MergeBookmarks();
     FileResult MergeExtraLines();
+    void KeepMarks();
     void Emit(MergedTable& merged);
 
     // An extra line the table keeps: it goes only with an emptied code.
@@ -168,11 +169,24 @@ private:
     std::string_view m_bytes;
     std::vector<Edit> m_edits;
     std::bitset<CodeCount> m_emptied;
+    // Codes whose mark came also from an extra line that is gone.
+    std::bitset<CodeCount> m_lostMark;
 };
 
 Place PlaceOf(const FileRecord::Line& line)
 {
     return {line.Offset, line.Length};
+}
+
+bool IsSpecialLine(std::string_view line)
+{
+    return line.front() == '/' || line.front() == '*';
+}
+
+// The code digits of a code or special line as they were written.
+std::string_view DigitsOf(std::string_view line)
+{
+    return line.substr(IsSpecialLine(line) ? 1 : 0, 2);
 }
 
 // An entry's line in the writer's form, with `digits` as its code; nothing
@@ -216,9 +230,7 @@ FileResult Merger::MergeEntries()
         if (entry == m_record.EntryAsRead(byte)) {
             anchor = place;
         } else {
-            const std::string_view old = m_record.Text(read);
-            const std::string_view digits = old.substr(old.front() == '/' || old.front() == '*' ? 1 : 0, 2);
-            if (std::optional<std::string> line = EntryLine(entry, digits)) {
+            if (std::optional<std::string> line = EntryLine(entry, DigitsOf(m_record.Text(read)))) {
                 Replace(place, std::move(*line));
                 anchor = place;
             } else {
@@ -397,6 +409,9 @@ FileResult Merger::MergeExtraLines()
         const std::size_t paired = std::min(removed.size(), added.size());
         for (std::size_t i = 0; i < removed.size(); ++i) {
             const Place place = oldMiddle[removed[i]];
+            if (const TableLine kind = ClassifyLine(m_bytes.substr(place.offset, place.length));
+                kind.kind == TableLine::Kind::Special)
+                m_lostMark.set(kind.code);
             if (i < paired) {
                 if (refusal.empty())
                     refusal = problem(newMiddle[added[i]]);
@@ -434,6 +449,24 @@ FileResult Merger::MergeExtraLines()
     if (!refusal.empty())
         return FileResult::Failure(refusal);
     return FileResult::Success();
+}
+
+// A code whose mark came from an extra line that is gone, while its own
+// line is a code line ("/41=<E>" removed, "41=/" left): that line now
+// carries the mark, or the file would lose it.
+void Merger::KeepMarks()
+{
+    for (std::size_t code = 0; code < CodeCount && m_lostMark.any(); ++code) {
+        const auto byte = static_cast<std::uint8_t>(code);
+        const TableEntry& entry = m_document.Entries[code];
+        const std::int32_t index = m_record.EntryLine(byte);
+        if (!m_lostMark[code] || index == FileRecord::NoLine || entry.Kind() == SpecialKind::None
+            || !(entry == m_record.EntryAsRead(byte)))
+            continue; // a changed entry's line is written in its own form already
+        const FileRecord::Line& read = m_record.Lines()[static_cast<std::size_t>(index)];
+        if (!IsSpecialLine(m_record.Text(read)))
+            Replace(PlaceOf(read), *EntryLine(entry, DigitsOf(m_record.Text(read))));
+    }
 }
 
 void Merger::Emit(MergedTable& merged)
@@ -482,7 +515,8 @@ void Merger::Emit(MergedTable& merged)
     merged.Size = guard.size() + size;
     merged.Data = std::make_unique_for_overwrite<char[]>(merged.Size);
     char* out = merged.Data.get();
-    std::memcpy(out, guard.data(), guard.size());
+    if (!guard.empty())
+        std::memcpy(out, guard.data(), guard.size());
     out += guard.size();
     walk([&](std::string_view piece) {
         std::memcpy(out, piece.data(), piece.size());
@@ -505,6 +539,7 @@ FileResult Merger::Run(MergedTable& merged)
         return result;
     if (FileResult result = MergeExtraLines(); !result)
         return result;
+    KeepMarks();
     if (!m_edits.empty())
         Emit(merged);
     return FileResult::Success();
