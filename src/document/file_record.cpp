@@ -44,8 +44,8 @@ FileResult FileRecord::Scan()
     // The last line of each code, as an index into m_lines once known;
     // until then its position.
     struct Last {
-        std::uint32_t offset = 0, length = 0, count = 0;
-        bool emptyValue = false;
+        std::uint32_t offset = 0, length = 0, count = 0, specials = 0;
+        bool emptyValue = false, special = false;
     };
     std::array<Last, CodeCount> last{};
     std::vector<Line> lines; // bookmarks and hidden lines, in file order
@@ -82,6 +82,8 @@ FileResult FileRecord::Scan()
             code.offset = offset;
             code.length = length;
             code.emptyValue = kind.kind == TableLine::Kind::Code && kind.text.empty();
+            code.special = kind.kind == TableLine::Kind::Special;
+            code.specials += code.special;
             ++code.count;
             return true;
         }
@@ -102,6 +104,8 @@ FileResult FileRecord::Scan()
             continue;
         lines.push_back({last[code].offset, last[code].length, Role::Entry, static_cast<std::uint8_t>(code)});
         extras += last[code].count - 1;
+        m_otherLines[code] = last[code].count > 1;
+        m_otherSpecial[code] = last[code].specials > (last[code].special ? 1u : 0u);
         unassigned[code] = last[code].emptyValue && last[code].count > 1;
     }
     if (unassigned.any()) {
@@ -117,14 +121,39 @@ FileResult FileRecord::Scan()
         });
     }
     std::ranges::sort(lines, {}, &Line::Offset);
+    m_extraCount = extras;
+    Place(std::move(lines));
+    return result;
+}
+
+void FileRecord::Place(std::vector<Line> lines)
+{
     m_entryLine.fill(NoLine);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (lines[i].Kind == Role::Entry)
             m_entryLine[lines[i].Code] = static_cast<std::int32_t>(i);
     }
     m_lines = std::move(lines);
-    m_extraCount = extras;
-    return result;
+}
+
+std::unique_ptr<FileRecord> FileRecord::Derive(const FileRecord& from, std::unique_ptr<char[]> data, std::size_t size,
+                                               std::vector<Line> lines)
+{
+    auto record = std::make_unique<FileRecord>(std::move(data), size);
+    record->m_bodyStart = from.m_bodyStart;
+    record->m_lineEnd = from.m_lineEnd;
+    record->m_extraCount = from.m_extraCount;
+    record->m_otherLines = from.m_otherLines;
+    record->m_otherSpecial = from.m_otherSpecial;
+    record->Place(std::move(lines));
+    // A code is marked by any special line of its own.
+    record->m_marked = from.m_otherSpecial;
+    for (const Line& line : record->m_lines) {
+        const std::string_view text = record->Text(line);
+        if (line.Kind == Role::Entry && (text.front() == '/' || text.front() == '*'))
+            record->m_marked.set(line.Code);
+    }
+    return record;
 }
 
 TableEntry FileRecord::EntryAsRead(std::uint8_t code) const

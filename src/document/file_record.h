@@ -44,6 +44,12 @@ public:
     // Until it succeeded the record holds nothing but the bytes.
     [[nodiscard]] FileResult Scan();
 
+    // The record of a file made from `from`'s by changing only lines that
+    // are no extra lines, without reading it again: `lines` says where
+    // those stand now.
+    [[nodiscard]] static std::unique_ptr<FileRecord> Derive(const FileRecord& from, std::unique_ptr<char[]> data,
+                                                            std::size_t size, std::vector<Line> lines);
+
     [[nodiscard]] std::string_view Bytes() const noexcept { return {m_data.get(), m_size}; }
     // Where the first line starts: after a UTF-8 byte-order mark, if any.
     [[nodiscard]] std::size_t BodyStart() const noexcept { return m_bodyStart; }
@@ -55,20 +61,26 @@ public:
     // The index in Lines() of the line that gives `code` its value, or NoLine.
     [[nodiscard]] std::int32_t EntryLine(std::uint8_t code) const noexcept { return m_entryLine[code]; }
     [[nodiscard]] std::size_t ExtraLineCount() const noexcept { return m_extraCount; }
+    // Whether the code has lines besides its last one.
+    [[nodiscard]] bool HasOtherLines(std::uint8_t code) const noexcept { return m_otherLines[code]; }
 
     // The entry as reading the file gives it.
     [[nodiscard]] TableEntry EntryAsRead(std::uint8_t code) const;
     [[nodiscard]] Bookmark BookmarkAsRead(const Line& line) const;
 
-    // Calls `visit(offset, text)` for every extra line, in file order,
-    // until it returns false.
+    // Calls `visit(offset, text)` for every extra line, in file order, from
+    // the line that starts at `from` on (the first when 0), until it
+    // returns false.
     template<typename Visit>
-    void ForEachExtraLine(Visit&& visit) const;
+    void ForEachExtraLine(Visit&& visit, std::size_t from = 0) const;
 
     // Entries, marks, bookmarks and extra lines as the file gives them.
     void Fill(TableDocument& document) const;
 
 private:
+    // Takes `lines` as Lines() and finds each code's among them.
+    void Place(std::vector<Line> lines);
+
     std::unique_ptr<char[]> m_data;
     std::size_t m_size = 0;
     std::size_t m_bodyStart = 0;
@@ -76,6 +88,8 @@ private:
     std::vector<Line> m_lines;
     std::array<std::int32_t, CodeCount> m_entryLine{};
     std::bitset<CodeCount> m_marked;
+    std::bitset<CodeCount> m_otherLines;
+    std::bitset<CodeCount> m_otherSpecial; // a special line besides the last
     std::size_t m_extraCount = 0;
 };
 
@@ -83,12 +97,18 @@ private:
 
 #include "document/line_scan.h"
 
+#include <algorithm>
+
 template<typename Visit>
-void zelvane::FileRecord::ForEachExtraLine(Visit&& visit) const
+void zelvane::FileRecord::ForEachExtraLine(Visit&& visit, std::size_t from) const
 {
     const std::string_view bytes = Bytes();
-    std::size_t next = 0; // the next line that is not an extra line
-    ForEachLine(bytes.substr(m_bodyStart), [&](std::string_view line) {
+    from = std::max(from, m_bodyStart);
+    // The next line that is not an extra line.
+    auto next = static_cast<std::size_t>(
+        std::ranges::lower_bound(m_lines, from, {}, [](const Line& line) { return std::size_t{line.Offset}; })
+        - m_lines.begin());
+    ForEachLine(bytes.substr(from), [&](std::string_view line) {
         if (line.empty())
             return true;
         const auto offset = static_cast<std::size_t>(line.data() - bytes.data());

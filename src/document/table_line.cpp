@@ -113,6 +113,11 @@ bool StartsAsUtf16(std::string_view bytes) noexcept
            && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF'));
 }
 
+bool NeedsEmptyFirstLine(std::string_view bytes) noexcept
+{
+    return StartsAsUtf16(bytes) || bytes.starts_with("\xEF\xBB\xBF");
+}
+
 std::string Quoted(std::string_view text)
 {
     static constexpr char Hex[] = "0123456789ABCDEF";

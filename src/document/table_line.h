@@ -41,6 +41,11 @@ struct TableLine {
 // True when the bytes begin with a UTF-16 byte-order mark (FF FE or FE FF).
 [[nodiscard]] bool StartsAsUtf16(std::string_view bytes) noexcept;
 
+// True when a file beginning with these bytes would not begin with them as
+// its first line: a UTF-16 file is refused, a UTF-8 byte-order mark is no
+// part of the line. An empty line first keeps them a line.
+[[nodiscard]] bool NeedsEmptyFirstLine(std::string_view bytes) noexcept;
+
 // The file's bytes as they may stand in a message: printable ASCII as it
 // is, any other byte as \xHH, within double quotes.
 [[nodiscard]] std::string Quoted(std::string_view text);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/table_merge.h"
 
+#include "document/file_io.h"
 #include "document/file_record.h"
 #include "document/line_scan.h"
 #include "document/table_document.h"
@@ -110,7 +111,7 @@ public:
     {
     }
 
-    FileResult Run(MergedTable& merged);
+    FileResult Run(MergedTable& merged, bool quick);
 
 private:
     // What happens at one place of the file as read.
@@ -121,21 +122,26 @@ private:
         std::size_t order;  // among edits of the same place and phase, as made
         bool line;          // `text` is a whole line, to be ended
         std::string text;
+        std::optional<FileRecord::Line> role; // what `text` is, when not an extra line
     };
     enum Phase { After = 0, Before = 1, Change = 2 };
 
-    void InsertAfter(Place line, std::string text)
+    using Role = std::optional<FileRecord::Line>;
+    void InsertAfter(Place line, std::string text, Role role = {})
     {
         const std::size_t end = line.offset + line.length;
-        Add(end + LineEndLength(m_bytes, end), 0, After, true, std::move(text));
+        Add(end + LineEndLength(m_bytes, end), 0, After, true, std::move(text), role);
     }
-    void InsertBefore(Place line, std::string text) { Add(line.offset, 0, Before, true, std::move(text)); }
-    void InsertAtEnd(std::string text) { Add(m_bytes.size(), 0, After, true, std::move(text)); }
+    void InsertBefore(Place line, std::string text, Role role = {})
+    {
+        Add(line.offset, 0, Before, true, std::move(text), role);
+    }
+    void InsertAtEnd(std::string text, Role role = {}) { Add(m_bytes.size(), 0, After, true, std::move(text), role); }
     void InsertAtStart(std::string text) { Add(m_record.BodyStart(), 0, Before, true, std::move(text)); }
-    void Replace(Place line, std::string text)
+    void Replace(Place line, std::string text, Role role = {})
     {
         if (m_bytes.substr(line.offset, line.length) != text)
-            Add(line.offset, line.length, Change, false, std::move(text));
+            Add(line.offset, line.length, Change, false, std::move(text), role);
     }
     // The line and its own line end.
     void Drop(Place line)
@@ -143,16 +149,24 @@ private:
         const std::size_t end = line.offset + line.length;
         Add(line.offset, line.length + LineEndLength(m_bytes, end), Change, false, {});
     }
-    void Add(std::size_t at, std::size_t length, int phase, bool line, std::string text)
+    void Add(std::size_t at, std::size_t length, int phase, bool line, std::string text, Role role = {})
     {
-        m_edits.push_back({at, length, phase, m_edits.size(), line, std::move(text)});
+        m_edits.push_back({at, length, phase, m_edits.size(), line, std::move(text), role});
     }
 
     FileResult MergeEntries();
+    [[nodiscard]] bool HasHiddenLines(std::uint8_t code) const
+    {
+        return std::ranges::any_of(m_record.Lines(), [code](const FileRecord::Line& line) {
+            return line.Kind == FileRecord::Role::Hidden && line.IsCode && line.Code == code;
+        });
+    }
     FileResult MergeBookmarks();
     FileResult MergeExtraLines();
     void KeepMarks();
-    void Emit(MergedTable& merged);
+    // The new file's bytes; with `roles`, also where its lines that are no
+    // extra lines stand, for a merge that changed none of the others.
+    void Emit(MergedTable& merged, std::vector<FileRecord::Line>* roles);
 
     // An extra line the table keeps: it goes only with an emptied code.
     void Kept(std::size_t offset, std::string_view text)
@@ -169,6 +183,10 @@ private:
     std::string_view m_bytes;
     std::vector<Edit> m_edits;
     std::bitset<CodeCount> m_emptied;
+    // A code with hidden lines got a value: they are extra lines now.
+    bool m_hiddenAssigned = false;
+    // An emptied code had other lines than its last: among the extra lines.
+    bool m_emptiedWithOthers = false;
     // Codes whose mark came also from an extra line that is gone.
     std::bitset<CodeCount> m_lostMark;
 };
@@ -207,7 +225,7 @@ FileResult Merger::MergeEntries()
 {
     const std::vector<FileRecord::Line>& lines = m_record.Lines();
     std::optional<Place> anchor;           // the line of the nearest lower code
-    std::vector<std::string> belowAll;     // new codes below every code with a line
+    std::vector<std::pair<std::string, std::uint8_t>> belowAll; // new codes below every code with a line
     std::optional<Place> lowestLine;       // the line of the lowest code that keeps one
     for (std::size_t code = 0; code < CodeCount; ++code) {
         const TableEntry& entry = m_document.Entries[code];
@@ -216,12 +234,13 @@ FileResult Merger::MergeEntries()
         if (HasLineBreak(text))
             return FileResult::Failure("il valore del codice " + CodeText(byte) + " contiene un ritorno a capo");
         const std::int32_t index = m_record.EntryLine(byte);
+        const Role role = FileRecord::Line{0, 0, FileRecord::Role::Entry, byte};
         if (index == FileRecord::NoLine) {
             if (std::optional<std::string> line = EntryLine(entry, CodeText(byte))) {
                 if (anchor)
-                    InsertAfter(*anchor, std::move(*line));
+                    InsertAfter(*anchor, std::move(*line), role);
                 else
-                    belowAll.push_back(std::move(*line));
+                    belowAll.emplace_back(std::move(*line), byte);
             }
             continue;
         }
@@ -230,23 +249,26 @@ FileResult Merger::MergeEntries()
         if (entry == m_record.EntryAsRead(byte)) {
             anchor = place;
         } else {
+            m_hiddenAssigned = m_hiddenAssigned || HasHiddenLines(byte);
             if (std::optional<std::string> line = EntryLine(entry, DigitsOf(m_record.Text(read)))) {
-                Replace(place, std::move(*line));
+                Replace(place, std::move(*line), role);
                 anchor = place;
             } else {
                 Drop(place);
                 m_emptied.set(code);
+                m_emptiedWithOthers = m_emptiedWithOthers || m_record.HasOtherLines(byte);
                 continue;
             }
         }
         if (!lowestLine)
             lowestLine = place;
     }
-    for (std::string& line : belowAll) {
+    for (auto& [line, code] : belowAll) {
+        const Role role = FileRecord::Line{0, 0, FileRecord::Role::Entry, code};
         if (lowestLine)
-            InsertBefore(*lowestLine, std::move(line));
+            InsertBefore(*lowestLine, std::move(line), role);
         else
-            InsertAtEnd(std::move(line));
+            InsertAtEnd(std::move(line), role);
     }
     // The other lines of an emptied code go with it.
     for (const FileRecord::Line& line : lines) {
@@ -263,6 +285,7 @@ std::string BookmarkLine(const Bookmark& bookmark)
 
 FileResult Merger::MergeBookmarks()
 {
+    const Role BookmarkRole = FileRecord::Line{0, 0, FileRecord::Role::Bookmark};
     std::vector<Place> places;
     std::vector<Bookmark> read;
     for (const FileRecord::Line& line : m_record.Lines()) {
@@ -287,13 +310,13 @@ FileResult Merger::MergeBookmarks()
         const std::size_t paired = std::min(removed.size(), added.size());
         for (std::size_t i = 0; i < removed.size(); ++i) {
             if (i < paired)
-                Replace(places[removed[i]], BookmarkLine(*now[added[i]]));
+                Replace(places[removed[i]], BookmarkLine(*now[added[i]]), BookmarkRole);
             else
                 Drop(places[removed[i]]);
         }
         for (std::size_t i = paired; i < added.size(); ++i) {
             InsertAtEnd({});
-            InsertAtEnd(BookmarkLine(*now[added[i]]));
+            InsertAtEnd(BookmarkLine(*now[added[i]]), BookmarkRole);
         }
         removed.clear();
         added.clear();
@@ -315,13 +338,39 @@ FileResult Merger::MergeExtraLines()
     const auto newCount = static_cast<std::size_t>(std::ranges::count_if(now, [](const ExtraLine& line) { return !line.empty(); }));
     const std::size_t common = std::min(oldCount, newCount);
 
-    // The lines both lists end with, walked from the end of the file.
+    auto nextNow = [&](std::size_t& next) {
+        while (now[next].empty())
+            ++next;
+        return next++;
+    };
+
+    // The lines both lists begin with.
+    std::size_t prefix = 0, next = 0; // `next`: in `now`, after the common beginning
+    std::optional<Place> lastOfPrefix, firstAfterPrefix;
+    m_record.ForEachExtraLine([&](std::size_t offset, std::string_view line) {
+        if (prefix < common) {
+            const std::size_t at = nextNow(next);
+            if (now[at] == line) {
+                Kept(offset, line);
+                lastOfPrefix = Place{offset, line.size()};
+                ++prefix;
+                return true;
+            }
+            next = at;
+        }
+        firstAfterPrefix = Place{offset, line.size()};
+        return false;
+    });
+    if (prefix == oldCount && prefix == newCount)
+        return FileResult::Success();
+
+    // The lines both lists end with, walked back from the end of the file.
     std::size_t suffix = 0;
     {
         const std::vector<FileRecord::Line>& lines = m_record.Lines();
         std::ptrdiff_t role = static_cast<std::ptrdiff_t>(lines.size()) - 1;
-        std::size_t end = m_bytes.size(), next = now.size();
-        while (suffix < common) {
+        std::size_t end = m_bytes.size(), last = now.size();
+        while (suffix < common - prefix) {
             while (end > m_record.BodyStart() && IsLineEnd(m_bytes[end - 1]))
                 --end;
             std::size_t start = end;
@@ -335,58 +384,32 @@ FileResult Merger::MergeExtraLines()
                 --role;
                 continue;
             }
-            while (now[next - 1].empty())
-                --next;
-            if (now[--next] != line)
+            while (now[last - 1].empty())
+                --last;
+            if (now[--last] != line)
                 break;
             ++suffix;
         }
     }
 
-    // Then forward: the lines both lists begin with, the changed middle,
-    // and the common end again, each kept line seen once.
-    const std::size_t prefixLimit = common - suffix;
-    std::size_t index = 0, next = 0; // in the file's extra lines, in `now`
-    std::optional<std::size_t> prefix;
-    std::optional<Place> lastOfPrefix, firstAfterPrefix;
+    // The changed middle, then the common end, whose lines may go with an
+    // emptied code.
     std::vector<Place> oldMiddle;
     std::vector<std::size_t> newMiddle;
-    auto nextNow = [&] {
-        while (now[next].empty())
-            ++next;
-        return next++;
-    };
-    auto takeNewMiddle = [&] {
-        while (newMiddle.size() < newCount - suffix - *prefix)
-            newMiddle.push_back(nextNow());
-    };
-    m_record.ForEachExtraLine([&](std::size_t offset, std::string_view line) {
-        if (!prefix && index < prefixLimit) {
-            const std::size_t at = nextNow();
-            if (now[at] == line) {
+    if (firstAfterPrefix) {
+        m_record.ForEachExtraLine(
+            [&](std::size_t offset, std::string_view line) {
+                if (oldMiddle.size() < oldCount - prefix - suffix) {
+                    oldMiddle.push_back({offset, line.size()});
+                    return true;
+                }
                 Kept(offset, line);
-                lastOfPrefix = Place{offset, line.size()};
-                ++index;
-                return true;
-            }
-            next = at; // the first difference: `at` is the new middle's first line
-        }
-        if (!prefix) {
-            prefix = index;
-            firstAfterPrefix = Place{offset, line.size()};
-        }
-        if (index < oldCount - suffix) {
-            oldMiddle.push_back({offset, line.size()});
-        } else {
-            takeNewMiddle();
-            Kept(offset, line);
-        }
-        ++index;
-        return true;
-    });
-    if (!prefix)
-        prefix = index;
-    takeNewMiddle();
+                return m_emptied.any();
+            },
+            firstAfterPrefix->offset);
+    }
+    while (newMiddle.size() < newCount - prefix - suffix)
+        newMiddle.push_back(nextNow(next));
     if (oldMiddle.empty() && newMiddle.empty())
         return FileResult::Success();
 
@@ -469,59 +492,76 @@ void Merger::KeepMarks()
     }
 }
 
-void Merger::Emit(MergedTable& merged)
+void Merger::Emit(MergedTable& merged, std::vector<FileRecord::Line>* roles)
 {
     std::ranges::sort(m_edits, [](const Edit& a, const Edit& b) {
         return std::tie(a.at, a.phase, a.order) < std::tie(b.at, b.phase, b.order);
     });
     const std::string_view lineEnd = m_record.LineEnd();
     const std::size_t start = m_record.BodyStart();
-    // Twice: once to count the bytes, once to copy them.
-    auto walk = [&](auto&& put) {
-        std::size_t cursor = 0;
-        char last = '\n'; // the last byte put, a line end before any
+    const std::vector<FileRecord::Line>& old = m_record.Lines();
+    // Twice: once to count the bytes, once to copy them; `put` is given
+    // each piece with the position it starts at in the new file.
+    auto walk = [&](std::size_t position, auto&& put, std::vector<FileRecord::Line>* lines) {
+        std::size_t cursor = 0, next = 0; // in the file as read; next of `old`
+        char last = '\n';                 // the last byte put, a line end before any
         auto copy = [&](std::string_view piece) {
             if (!piece.empty()) {
-                put(piece);
+                put(piece, position);
+                position += piece.size();
                 last = piece.back();
             }
         };
-        for (const Edit& edit : m_edits) {
-            if (edit.at > cursor)
-                copy(m_bytes.substr(cursor, edit.at - cursor));
-            cursor = std::max(cursor, edit.at + edit.length);
-            if (!edit.line) {
-                copy(edit.text);
-                continue;
+        // The lines that are no extra lines before `to` stay, moved.
+        auto keep = [&](std::size_t to) {
+            for (; next < old.size() && old[next].Offset < to; ++next) {
+                if (lines && old[next].Offset >= cursor) {
+                    lines->push_back(old[next]);
+                    lines->back().Offset = static_cast<std::uint32_t>(position + old[next].Offset - cursor);
+                }
             }
+        };
+        for (const Edit& edit : m_edits) {
+            if (edit.at > cursor) {
+                keep(edit.at);
+                copy(m_bytes.substr(cursor, edit.at - cursor));
+            }
+            if (edit.phase == Change && next < old.size() && old[next].Offset == edit.at)
+                ++next; // the line changes or goes
+            cursor = std::max(cursor, edit.at + edit.length);
             // A line put after a last line that had no line end ends that one.
-            if (!IsLineEnd(last) && edit.at > start)
+            if (edit.line && !IsLineEnd(last) && edit.at > start)
                 copy(lineEnd);
+            if (lines && edit.role) {
+                lines->push_back(*edit.role);
+                lines->back().Offset = static_cast<std::uint32_t>(position);
+                lines->back().Length = static_cast<std::uint32_t>(edit.text.size());
+            }
             copy(edit.text);
-            copy(lineEnd);
+            if (edit.line)
+                copy(lineEnd);
         }
+        keep(m_bytes.size() + 1);
         copy(m_bytes.substr(std::min(cursor, m_bytes.size())));
     };
-    std::string head; // the first bytes, to see whether they would read as UTF-16
+    std::string head; // the first bytes, to see whether they would read as a line
     std::size_t size = 0;
-    walk([&](std::string_view piece) {
-        if (head.size() < 2)
-            head.append(piece.substr(0, 2 - head.size()));
+    walk(0, [&](std::string_view piece, std::size_t) {
+        if (head.size() < 3)
+            head.append(piece.substr(0, 3 - head.size()));
         size += piece.size();
-    });
+    }, nullptr);
     // A file that ends without a line end keeps ending so.
     const bool openEnd = m_bytes.size() > start && !IsLineEnd(m_bytes.back());
-    std::string_view guard = start == 0 && StartsAsUtf16(head) ? lineEnd : std::string_view();
+    std::string_view guard = start == 0 && NeedsEmptyFirstLine(head) ? lineEnd : std::string_view();
     merged.Size = guard.size() + size;
     merged.Data = std::make_unique_for_overwrite<char[]>(merged.Size);
+    Prefault(merged.Data.get(), merged.Size);
     char* out = merged.Data.get();
     if (!guard.empty())
         std::memcpy(out, guard.data(), guard.size());
-    out += guard.size();
-    walk([&](std::string_view piece) {
-        std::memcpy(out, piece.data(), piece.size());
-        out += piece.size();
-    });
+    walk(guard.size(), [&](std::string_view piece, std::size_t at) { std::memcpy(out + at, piece.data(), piece.size()); },
+         roles);
     if (openEnd && merged.Size > start) {
         const std::string_view bytes(merged.Data.get(), merged.Size);
         if (IsLineEnd(bytes.back()))
@@ -530,18 +570,30 @@ void Merger::Emit(MergedTable& merged)
     merged.Unchanged = false;
 }
 
-FileResult Merger::Run(MergedTable& merged)
+FileResult Merger::Run(MergedTable& merged, bool quick)
 {
     merged = MergedTable{};
     if (FileResult result = MergeEntries(); !result)
         return result;
     if (FileResult result = MergeBookmarks(); !result)
         return result;
+    if (quick) {
+        // Only the lines of codes and bookmarks change: the others stay as
+        // they are, so their record needs no second reading.
+        if (m_emptiedWithOthers || m_hiddenAssigned)
+            return FileResult::Success(); // not Quick: the whole merge is needed
+        merged.Quick = true;
+        if (!m_edits.empty())
+            Emit(merged, &merged.Lines);
+        return FileResult::Success();
+    }
+    const std::size_t before = m_edits.size();
     if (FileResult result = MergeExtraLines(); !result)
         return result;
     KeepMarks();
+    merged.SameExtraLines = m_edits.size() == before && m_emptied.none() && !m_hiddenAssigned;
     if (!m_edits.empty())
-        Emit(merged);
+        Emit(merged, nullptr);
     return FileResult::Success();
 }
 
@@ -549,7 +601,30 @@ FileResult Merger::Run(MergedTable& merged)
 
 FileResult MergeTable(const TableDocument& document, const FileRecord& record, MergedTable& merged)
 {
-    return Merger(document, record).Run(merged);
+    return Merger(document, record).Run(merged, false);
+}
+
+bool MergeCodesAndBookmarks(const TableDocument& document, const FileRecord& record, MergedTable& merged,
+                            FileResult& refusal)
+{
+    refusal = Merger(document, record).Run(merged, true);
+    return refusal && merged.Quick;
+}
+
+bool SameExtraLines(const TableDocument& document, const FileRecord& record)
+{
+    const std::vector<ExtraLine>& now = document.ExtraLines;
+    std::size_t next = 0;
+    bool same = true;
+    record.ForEachExtraLine([&](std::size_t, std::string_view line) {
+        while (next < now.size() && now[next].empty())
+            ++next;
+        same = next < now.size() && now[next++] == line;
+        return same;
+    });
+    while (same && next < now.size())
+        same = now[next++].empty();
+    return same;
 }
 
 } // namespace zelvane

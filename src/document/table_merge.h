@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "document/file_record.h"
 #include "document/file_result.h"
 
 #include <cstddef>
 #include <memory>
+#include <vector>
 
 namespace zelvane {
 
@@ -18,6 +20,13 @@ struct MergedTable {
     // The new file's bytes, when something changed.
     std::unique_ptr<char[]> Data;
     std::size_t Size = 0;
+    // The file's extra lines are the document's, as they were: nothing of
+    // them was touched, and no line changed from or into one.
+    bool SameExtraLines = true;
+    // Made by MergeCodesAndBookmarks: where the new file's lines that are no
+    // extra lines stand.
+    bool Quick = false;
+    std::vector<FileRecord::Line> Lines;
 };
 
 // Works out what the document changed against what `record` read, and
@@ -31,5 +40,17 @@ struct MergedTable {
 // New lines take the file's line end. Fails, naming it, when a changed or
 // new line could not be read back the same.
 [[nodiscard]] FileResult MergeTable(const TableDocument& document, const FileRecord& record, MergedTable& merged);
+
+// The same in the common case, quickly: taking the extra lines to be as
+// read (SameExtraLines tells, in a pass that may run beside the writing),
+// merges only codes and bookmarks, and says where the new file's lines
+// that are no extra lines stand. True when it could; false with `refusal`
+// failed when a line could not be written, or with `refusal` successful
+// when the change reaches the extra lines and needs MergeTable.
+[[nodiscard]] bool MergeCodesAndBookmarks(const TableDocument& document, const FileRecord& record, MergedTable& merged,
+                                          FileResult& refusal);
+
+// True when the document's extra lines are the ones `record` read.
+[[nodiscard]] bool SameExtraLines(const TableDocument& document, const FileRecord& record);
 
 } // namespace zelvane

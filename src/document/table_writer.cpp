@@ -17,6 +17,7 @@
 #include <future>
 #include <memory>
 #include <new>
+#include <optional>
 #include <sys/uio.h>
 #include <system_error>
 #include <vector>
@@ -46,11 +47,9 @@ FileResult WriteTable(const TableDocument& document, Sink&& out)
     const auto tooLarge = [] {
         return FileResult::Failure("la tabella supererebbe i 256 MiB, il massimo che si può rileggere");
     };
-    // A file that began with these bytes would be taken for UTF-16: an
-    // empty line first, which the reader skips, keeps it a table.
     const auto first = std::find_if(document.ExtraLines.begin(), document.ExtraLines.end(),
                                     [](const ExtraLine& line) { return !line.empty(); });
-    if (first != document.ExtraLines.end() && StartsAsUtf16(*first))
+    if (first != document.ExtraLines.end() && NeedsEmptyFirstLine(*first))
         put(LineEnd);
     // The reader takes bookmark-shaped extra lines as bookmarks: together
     // with the real ones they must fit the slots.
@@ -267,7 +266,7 @@ int WriteBytes(int fd, std::string_view bytes)
 // Brings the document in line with what its file now says, where a merged
 // write gave a line another meaning than the table had (a line added among
 // the extra lines for a code after that code's own line); true when it did.
-bool FollowFile(TableDocument& document, const FileRecord& record)
+bool FollowFile(TableDocument& document, const FileRecord& record, bool sameExtraLines)
 {
     bool changed = false;
     for (std::size_t code = 0; code < CodeCount; ++code) {
@@ -290,6 +289,8 @@ bool FollowFile(TableDocument& document, const FileRecord& record)
         std::ranges::copy(read, document.Bookmarks.begin());
         changed = true;
     }
+    if (sameExtraLines)
+        return changed;
     std::size_t next = 0;
     bool same = true;
     record.ForEachExtraLine([&](std::size_t, std::string_view line) {
@@ -315,51 +316,89 @@ bool FollowFile(TableDocument& document, const FileRecord& record)
 
 } // namespace
 
-FileResult SaveTable(TableDocument& document, const std::filesystem::path& fileName, bool& tableChanged)
+namespace {
+
+// Runs `work` on a second core where one can be had, else when asked for.
+template<typename Work>
+auto Beside(Work&& work)
 {
-    tableChanged = false;
-    if (!document.Record)
-        return SavePlain(document, fileName);
+    try {
+        return std::async(std::launch::async, std::forward<Work>(work));
+    } catch (const std::system_error&) {
+        return std::async(std::launch::deferred, std::forward<Work>(work));
+    }
+}
+
+// The common save: only lines of codes and bookmarks changed, which
+// `merged` holds. Whether the extra lines are as read is checked on a
+// second core while the file is written; when they are not, nothing is
+// written (a new file is thrown away, the old one is written in place only
+// once the check passed) and nothing is returned: the whole merge is
+// needed.
+std::optional<FileResult> SaveQuickly(TableDocument& document, const std::filesystem::path& fileName,
+                                      MergedTable& merged, bool& tableChanged)
+{
     const FileRecord& record = *document.Record;
-    // The file as read goes back with the table's changes merged in; the
-    // new file is read as the reader would on a second core while it is
-    // written, and becomes the record of the next save.
+    const std::string_view bytes = merged.Unchanged ? record.Bytes() : std::string_view(merged.Data.get(), merged.Size);
+    std::future<bool> check = Beside([&] { return SameExtraLines(document, record); });
+    std::optional<bool> same;
+    auto sameExtraLines = [&] {
+        if (!same)
+            same = check.get();
+        return *same;
+    };
+    const SaveOutcome outcome = SaveFileSafely(fileName, [&](int fd, SaveMethod method, std::uint64_t& size) {
+        if (method == SaveMethod::InPlace && !sameExtraLines())
+            return ECANCELED;
+        const int error = WriteBytes(fd, bytes);
+        size = bytes.size();
+        return sameExtraLines() ? error : ECANCELED;
+    });
+    if (!sameExtraLines())
+        return std::nullopt;
+    if (!outcome.result)
+        return outcome.result;
+    document.FileName = fileName.string();
+    document.DiskStamp = outcome.stamp;
+    if (!merged.Unchanged) {
+        auto written = FileRecord::Derive(record, std::move(merged.Data), merged.Size, std::move(merged.Lines));
+        tableChanged = FollowFile(document, *written, true);
+        document.Record = std::move(written);
+    }
+    return FileResult::Success();
+}
+
+// Any save: the whole table merged into the file as read. The new file is
+// read as the reader would on a second core while it is written; that
+// checks it and makes the record of the next save.
+FileResult SaveMerged(TableDocument& document, const std::filesystem::path& fileName, bool& tableChanged)
+{
+    const FileRecord& record = *document.Record;
+    MergedTable merged;
+    if (FileResult result = MergeTable(document, record, merged); !result)
+        return result;
+    if (merged.Size > MaxTableBytes)
+        return FileResult::Failure("la tabella supererebbe i 256 MiB, il massimo che si può rileggere");
     std::unique_ptr<FileRecord> written;
     std::future<FileResult> check;
+    std::string_view bytes = record.Bytes();
+    if (!merged.Unchanged) {
+        written = std::make_unique<FileRecord>(std::move(merged.Data), merged.Size);
+        bytes = written->Bytes();
+        check = Beside([record = written.get()] { return record->Scan(); });
+    }
     FileResult refusal = FileResult::Success();
-    SaveOutcome outcome;
-    try {
-        MergedTable merged;
-        if (FileResult result = MergeTable(document, record, merged); !result)
-            return result;
-        if (merged.Size > MaxTableBytes)
-            return FileResult::Failure("la tabella supererebbe i 256 MiB, il massimo che si può rileggere");
-        std::string_view bytes = record.Bytes();
-        if (!merged.Unchanged) {
-            written = std::make_unique<FileRecord>(std::move(merged.Data), merged.Size);
-            bytes = written->Bytes();
-            try {
-                check = std::async(std::launch::async, &FileRecord::Scan, written.get());
-            } catch (const std::system_error&) {
-                check = std::async(std::launch::deferred, &FileRecord::Scan, written.get()); // no thread to be had
-            }
-        }
-        outcome = SaveFileSafely(fileName, [&](int fd, SaveMethod method, std::uint64_t& size) {
-            if (method == SaveMethod::InPlace && check.valid() && !(refusal = check.get()))
-                return ECANCELED;
-            const int error = WriteBytes(fd, bytes);
-            size = bytes.size();
-            if (check.valid())
-                refusal = check.get();
-            return refusal ? error : ECANCELED;
-        });
+    const SaveOutcome outcome = SaveFileSafely(fileName, [&](int fd, SaveMethod method, std::uint64_t& size) {
+        if (method == SaveMethod::InPlace && check.valid() && !(refusal = check.get()))
+            return ECANCELED;
+        const int error = WriteBytes(fd, bytes);
+        size = bytes.size();
         if (check.valid())
             refusal = check.get();
-    } catch (const std::bad_alloc&) {
-        if (check.valid())
-            check.wait();
-        return FileResult::Failure("memoria insufficiente per scrivere il file");
-    }
+        return refusal ? error : ECANCELED;
+    });
+    if (check.valid())
+        refusal = check.get();
     if (!refusal)
         return FileResult::Failure("la tabella non si potrebbe rileggere: " + refusal.message);
     if (!outcome.result)
@@ -367,10 +406,34 @@ FileResult SaveTable(TableDocument& document, const std::filesystem::path& fileN
     document.FileName = fileName.string();
     document.DiskStamp = outcome.stamp;
     if (written) {
-        tableChanged = FollowFile(document, *written);
+        tableChanged = FollowFile(document, *written, merged.SameExtraLines);
         document.Record = std::move(written);
     }
     return FileResult::Success();
+}
+
+} // namespace
+
+FileResult SaveTable(TableDocument& document, const std::filesystem::path& fileName, bool& tableChanged)
+{
+    tableChanged = false;
+    if (!document.Record)
+        return SavePlain(document, fileName);
+    try {
+        MergedTable merged;
+        FileResult refusal = FileResult::Success();
+        if (MergeCodesAndBookmarks(document, *document.Record, merged, refusal)) {
+            if (merged.Size > MaxTableBytes)
+                return FileResult::Failure("la tabella supererebbe i 256 MiB, il massimo che si può rileggere");
+            if (std::optional<FileResult> result = SaveQuickly(document, fileName, merged, tableChanged))
+                return *result;
+        } else if (!refusal) {
+            return refusal;
+        }
+        return SaveMerged(document, fileName, tableChanged);
+    } catch (const std::bad_alloc&) {
+        return FileResult::Failure("memoria insufficiente per scrivere il file");
+    }
 }
 
 FileResult SaveTable(TableDocument& document, const std::filesystem::path& fileName)

@@ -1,0 +1,105 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "document/code_pages.h"
+
+#include "document/table_document.h"
+
+#include <set>
+
+namespace zelvane {
+
+namespace {
+
+int HexValue(char c) noexcept
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+} // namespace
+
+std::optional<std::string> ParseHexBytes(std::string_view digits)
+{
+    if (digits.size() % 2 != 0)
+        return std::nullopt;
+    std::string bytes;
+    for (std::size_t i = 0; i < digits.size(); i += 2) {
+        const int high = HexValue(digits[i]), low = HexValue(digits[i + 1]);
+        if (high < 0 || low < 0)
+            return std::nullopt;
+        bytes += static_cast<char>(high * 16 + low);
+    }
+    return bytes;
+}
+
+std::string HexText(std::string_view bytes)
+{
+    static constexpr char Digits[] = "0123456789ABCDEF";
+    std::string text;
+    for (char c : bytes) {
+        text += Digits[static_cast<unsigned char>(c) >> 4];
+        text += Digits[static_cast<unsigned char>(c) & 0x0F];
+    }
+    return text;
+}
+
+std::optional<MultiByteCode> ParseMultiByteCode(std::string_view line)
+{
+    std::size_t digits = 0;
+    while (digits < line.size() && HexValue(line[digits]) >= 0)
+        ++digits;
+    if (digits < 4 || digits % 2 != 0 || digits == line.size() || line[digits] != '=')
+        return std::nullopt;
+    return MultiByteCode{*ParseHexBytes(line.substr(0, digits)), line.substr(digits + 1)};
+}
+
+std::vector<std::string> CodePages(const TableDocument& document)
+{
+    std::set<std::string> leads; // in byte order: char_traits<char> compares as unsigned
+    for (const ExtraLine& line : document.ExtraLines) {
+        if (auto code = ParseMultiByteCode(line)) {
+            code->Code.pop_back();
+            leads.insert(std::move(code->Code));
+        }
+    }
+    std::vector<std::string> pages{std::string()};
+    pages.insert(pages.end(), leads.begin(), leads.end());
+    return pages;
+}
+
+std::optional<std::string> CodeValue(const TableDocument& document, std::string_view code)
+{
+    if (code.size() == 1) {
+        const std::string& value = document.Entries[static_cast<unsigned char>(code[0])].Value;
+        return value.empty() ? std::nullopt : std::optional<std::string>(value);
+    }
+    if (code.empty())
+        return std::nullopt;
+    for (auto line = document.ExtraLines.rbegin(); line != document.ExtraLines.rend(); ++line) {
+        if (auto parsed = ParseMultiByteCode(*line); parsed && parsed->Code == code)
+            return std::string(parsed->Value);
+    }
+    return std::nullopt;
+}
+
+PageLines::PageLines(const TableDocument& document, std::string lead) : m_lead(std::move(lead))
+{
+    m_last.fill(None);
+    if (m_lead.empty())
+        return;
+    const std::size_t length = m_lead.size() + 1;
+    for (std::size_t i = 0; i < document.ExtraLines.size(); ++i) {
+        const ExtraLine& line = document.ExtraLines[i];
+        // Most lines are no code of this length: two digits per byte and "=".
+        if (line.size() <= 2 * length || line[2 * length] != '=')
+            continue;
+        if (auto code = ParseMultiByteCode(line); code && code->Code.size() == length && code->Code.starts_with(m_lead))
+            m_last[static_cast<unsigned char>(code->Code.back())] = i;
+    }
+}
+
+} // namespace zelvane

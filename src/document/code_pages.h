@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zelvane {
+
+class TableDocument;
+
+// Codes of two and more bytes ("8140=", "F1F500=") are extra lines of the
+// document, in file order; a page is a view over them: the 256 codes that
+// share their leading bytes, 8140 being cell 40 of page 81. The one-byte
+// codes (the entries) are the page with no leading bytes.
+
+// The code of a line of an even number, four or more, of hexadecimal
+// digits (either case) before "=", as its bytes, with its value; nothing
+// for any other line.
+struct MultiByteCode {
+    std::string Code;
+    std::string_view Value;
+};
+[[nodiscard]] std::optional<MultiByteCode> ParseMultiByteCode(std::string_view line);
+
+// The leading bytes of every page the table has: the one-byte codes' page
+// (empty) first, then in byte order.
+[[nodiscard]] std::vector<std::string> CodePages(const TableDocument& document);
+
+// The value a code of any length (its bytes) has, as reading the saved
+// file would give it; nothing when no line assigns it.
+[[nodiscard]] std::optional<std::string> CodeValue(const TableDocument& document, std::string_view code);
+
+// Upper-case hexadecimal digits of bytes: "\x81\x40" gives "8140".
+[[nodiscard]] std::string HexText(std::string_view bytes);
+// The bytes of an even number of hexadecimal digits, either case; nothing
+// for an odd number or anything but digits.
+[[nodiscard]] std::optional<std::string> ParseHexBytes(std::string_view digits);
+
+// Where the lines of one page stand among the extra lines: for each cell,
+// the last line for its code. Made by one pass over the extra lines, made
+// again after any change that moves them.
+class PageLines {
+public:
+    static constexpr std::size_t None = static_cast<std::size_t>(-1);
+
+    PageLines() { m_last.fill(None); }
+    PageLines(const TableDocument& document, std::string lead);
+
+    [[nodiscard]] const std::string& Lead() const noexcept { return m_lead; }
+    // The index in ExtraLines of the last line for the cell's code, or None.
+    [[nodiscard]] std::size_t LastLine(std::uint8_t cell) const noexcept { return m_last[cell]; }
+
+private:
+    std::string m_lead;
+    std::array<std::size_t, 256> m_last{};
+};
+
+} // namespace zelvane
