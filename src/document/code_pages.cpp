@@ -3,6 +3,8 @@
 
 #include "document/table_document.h"
 
+#include <algorithm>
+#include <map>
 #include <set>
 
 namespace zelvane {
@@ -84,6 +86,76 @@ std::optional<std::string> CodeValue(const TableDocument& document, std::string_
             return std::string(parsed->Value);
     }
     return std::nullopt;
+}
+
+std::size_t SetPageValues(TableDocument& document, std::string_view lead, std::uint8_t start,
+                          std::span<const std::string> values)
+{
+    const std::size_t count = std::min<std::size_t>(values.size(), 256 - std::size_t{start});
+    std::vector<ExtraLine>& lines = document.ExtraLines;
+    const std::size_t length = lead.size() + 1;
+    // Every line of every code of this length, by code.
+    std::map<std::string, std::vector<std::size_t>> linesOf;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].size() > 2 * length && lines[i][2 * length] == '=') {
+            if (auto code = ParseMultiByteCode(lines[i]); code && code->Code.size() == length)
+                linesOf[std::move(code->Code)].push_back(i);
+        }
+    }
+    std::vector<bool> removed(lines.size(), false);
+    std::set<std::string> emptied;
+    struct Insertion {
+        std::size_t before; // the index in `lines` it goes before
+        std::string code;
+        std::string line;
+    };
+    std::vector<Insertion> insertions;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::string code(lead);
+        code += static_cast<char>(start + i);
+        const std::string& value = values[i];
+        const auto found = linesOf.find(code);
+        if (found != linesOf.end()) {
+            if (value.empty()) {
+                for (std::size_t at : found->second)
+                    removed[at] = true;
+                emptied.insert(code);
+            } else {
+                ExtraLine& line = lines[found->second.back()];
+                line.replace(2 * length + 1, std::string::npos, value);
+            }
+            continue;
+        }
+        if (value.empty())
+            continue;
+        // The nearest codes around it that keep their lines.
+        auto higher = linesOf.upper_bound(code);
+        auto lower = std::make_reverse_iterator(higher);
+        while (lower != linesOf.rend() && emptied.contains(lower->first))
+            ++lower;
+        while (higher != linesOf.end() && emptied.contains(higher->first))
+            ++higher;
+        const std::size_t before = lower != linesOf.rend() ? lower->second.back() + 1
+                                   : higher != linesOf.end() ? higher->second.back()
+                                                             : lines.size();
+        insertions.push_back({before, code, HexText(code) + "=" + value});
+    }
+    if (insertions.empty() && emptied.empty())
+        return count;
+    std::ranges::stable_sort(insertions, [](const Insertion& a, const Insertion& b) {
+        return std::tie(a.before, a.code) < std::tie(b.before, b.code);
+    });
+    std::vector<ExtraLine> merged;
+    merged.reserve(lines.size() + insertions.size());
+    auto next = insertions.begin();
+    for (std::size_t i = 0; i <= lines.size(); ++i) {
+        for (; next != insertions.end() && next->before == i; ++next)
+            merged.push_back(std::move(next->line));
+        if (i < lines.size() && !removed[i])
+            merged.push_back(std::move(lines[i]));
+    }
+    lines = std::move(merged);
+    return count;
 }
 
 PageLines::PageLines(const TableDocument& document, std::string lead) : m_lead(std::move(lead))

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +34,15 @@ struct MultiByteCode {
 // The value a code of any length (its bytes) has, as reading the saved
 // file would give it; nothing when no line assigns it.
 [[nodiscard]] std::optional<std::string> CodeValue(const TableDocument& document, std::string_view code);
+
+// Gives the cells of page `lead` (not empty) from `start` on the values in
+// order, stopping after cell FF; returns how many it gave. A code's last
+// line changes its value in place, keeping its digits as written; a new
+// code's line goes after the last line of the nearest lower code of the
+// same length (else before the nearest higher's, else at the end), as the
+// saved file places it; an empty value removes every line for its code.
+std::size_t SetPageValues(TableDocument& document, std::string_view lead, std::uint8_t start,
+                          std::span<const std::string> values);
 
 // Upper-case hexadecimal digits of bytes: "\x81\x40" gives "8140".
 [[nodiscard]] std::string HexText(std::string_view bytes);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/table_editor.h"
 
+#include "document/code_pages.h"
 #include "document/table_document.h"
 #include "kana/fill_sequences.h"
 #include "kana/romaji_conversion.h"
@@ -20,21 +21,56 @@ EditOutcome TableEditor::TypeKey(std::uint8_t code, char32_t character, InputMod
     const auto bytes = EncodeCharacter(character, m_document.Encoding);
     if (!bytes)
         return EditOutcome{.Next = code};
-    std::string& value = m_document.Entries[code].Value;
-    value = ConvertTypedKey(value, *bytes, mode, m_document.Encoding);
-    return Changed(code, code, code, m_document.Modified);
+    return TypeBytes({}, code, *bytes, mode);
 }
 
 EditOutcome TableEditor::Backspace(std::uint8_t code, InputMode mode)
 {
-    std::string& value = m_document.Entries[code].Value;
+    return Backspace({}, code, mode);
+}
+
+EditOutcome TableEditor::SetValue(std::string_view page, std::uint8_t cell, std::string value)
+{
+    const bool wasModified = m_document.Modified;
+    if (page.empty())
+        m_document.Entries[cell].Value = std::move(value);
+    else
+        SetPageValues(m_document, page, cell, std::span(&value, 1));
+    return Changed(cell, cell, cell, wasModified);
+}
+
+EditOutcome TableEditor::TypeBytes(std::string_view page, std::uint8_t cell, std::string_view bytes, InputMode mode)
+{
+    std::string code(page);
+    code += static_cast<char>(cell);
+    const std::string value = CodeValue(m_document, code).value_or(std::string());
+    return SetValue(page, cell, ConvertTypedKey(value, bytes, mode, m_document.Encoding));
+}
+
+EditOutcome TableEditor::Backspace(std::string_view page, std::uint8_t cell, InputMode mode)
+{
+    std::string code(page);
+    code += static_cast<char>(cell);
+    std::string value = CodeValue(m_document, code).value_or(std::string());
     if (value.empty())
-        return EditOutcome{.Next = code};
+        return EditOutcome{.Next = cell};
     if (mode == InputMode::Ascii)
         RemoveLastCharacter(value, m_document.Encoding);
     else
         value.clear();
-    return Changed(code, code, code, m_document.Modified);
+    return SetValue(page, cell, std::move(value));
+}
+
+EditOutcome TableEditor::Fill(std::string_view page, std::uint8_t start, const std::vector<std::string>& values)
+{
+    if (page.empty())
+        return Fill(start, values);
+    const bool wasModified = m_document.Modified;
+    const std::size_t written = SetPageValues(m_document, page, start, values);
+    const auto next = static_cast<std::uint8_t>(std::min<std::size_t>(start + written, CodeCount - 1));
+    if (written == 0)
+        return Changed(1, 0, next, wasModified);
+    return Changed(start, static_cast<std::uint8_t>(start + written - 1), next, wasModified);
 }
 
 EditOutcome TableEditor::Mark(std::uint8_t code)

@@ -53,7 +53,19 @@ public:
     EditOutcome FillFromList(std::uint8_t start, std::span<const std::string_view> list, InputMode script,
                              LetterCase letterCase);
 
+    // The same on any page: `page` is the leading bytes of the codes shown,
+    // empty for the one-byte codes, and a cell is a code's last byte. On a
+    // page of longer codes the values are the lines of the extra lines
+    // (SetPageValues); marks stay on the first page. `bytes` are one typed
+    // character already in the table's encoding.
+    EditOutcome TypeBytes(std::string_view page, std::uint8_t cell, std::string_view bytes, InputMode mode);
+    EditOutcome Backspace(std::string_view page, std::uint8_t cell, InputMode mode);
+    EditOutcome Fill(std::string_view page, std::uint8_t start, const std::vector<std::string>& values);
+
 private:
+    // Gives one cell of a page its value.
+    EditOutcome SetValue(std::string_view page, std::uint8_t cell, std::string value);
+
     // Sets Modified and describes a change of the codes first to last;
     // `wasModified` is the flag before the edit.
     EditOutcome Changed(std::uint8_t first, std::uint8_t last, std::uint8_t next, bool wasModified);

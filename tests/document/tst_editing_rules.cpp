@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "document/code_pages.h"
 #include "document/slot_list.h"
 #include "document/table_document.h"
 #include "document/table_editor.h"
+#include "document/table_reader.h"
 
 #include <QTest>
 
@@ -14,6 +16,9 @@ private slots:
     void slot_list_data();
     void slot_list();
     void edits_report_what_changed();
+    void pages_and_code_values_data();
+    void pages_and_code_values();
+    void page_edits_change_the_lines();
 };
 
 using Letters = std::vector<std::string>;
@@ -79,6 +84,62 @@ void EditingRulesTest::edits_report_what_changed()
     QVERIFY(filled.First == 0xFE && filled.Last == 0xFF && filled.Next == 0xFF);
     QVERIFY(filled.ModifiedChanged);
     QCOMPARE(document.Entries[0xFF].Value, std::string("y"));
+}
+
+void EditingRulesTest::pages_and_code_values_data()
+{
+    QTest::addColumn<QByteArray>("table");
+    QTest::addColumn<QByteArrayList>("pages"); // leading bytes, as digits
+    QTest::addColumn<QByteArray>("code");      // digits
+    QTest::addColumn<QByteArray>("value");     // "-": none
+
+    QTest::newRow("two_byte_codes_in_byte_order") << QByteArray("8140=a\n41=A\n889f=b\n")
+        << QByteArrayList{"", "81", "88"} << QByteArray("889F") << QByteArray("b");
+    QTest::newRow("three_bytes_and_odd_digits_stay_lines") << QByteArray("F1F500=<Nome>\n100=x\n81401=y\n")
+        << QByteArrayList{"", "F1F5"} << QByteArray("F1F500") << QByteArray("<Nome>");
+    QTest::newRow("last_line_wins_whatever_the_case") << QByteArray("8140=a\n8140=b\n8140=\n81a0=c\n81A0=d\n")
+        << QByteArrayList{"", "81"} << QByteArray("81A0") << QByteArray("d");
+    QTest::newRow("assigned_to_nothing") << QByteArray("8140=a\n8140=\n") << QByteArrayList{"", "81"} << QByteArray("8140") << QByteArray("");
+    QTest::newRow("one_byte_code") << QByteArray("41=A\n") << QByteArrayList{""} << QByteArray("41") << QByteArray("A");
+    QTest::newRow("no_line") << QByteArray("# 8140=a\n41=\n") << QByteArrayList{""} << QByteArray("41") << QByteArray("-");
+}
+
+void EditingRulesTest::pages_and_code_values()
+{
+    QFETCH(QByteArray, table);
+    QFETCH(QByteArrayList, pages);
+    QFETCH(QByteArray, code);
+    QFETCH(QByteArray, value);
+    TableDocument document;
+    QVERIFY(ParseTable(document, table.toStdString()));
+    QByteArrayList found;
+    for (const std::string& page : CodePages(document))
+        found << QByteArray::fromStdString(page).toHex().toUpper();
+    QCOMPARE(found, pages);
+    const std::optional<std::string> got = CodeValue(document, QByteArray::fromHex(code).toStdString());
+    QCOMPARE(got ? QByteArray::fromStdString(*got) : QByteArray("-"), value);
+}
+
+void EditingRulesTest::page_edits_change_the_lines()
+{
+    TableDocument document;
+    QVERIFY(ParseTable(document, "# kanji\n889f=a\n88a1=c\n88A1=d\n@end\n"));
+    TableEditor editor(document);
+    const std::string page("\x88");
+    // A changed value keeps its line and digits; a new code follows the
+    // nearest lower one; an emptied cell loses every line of its code.
+    editor.TypeBytes(page, 0x9F, "b", InputMode::Ascii);
+    editor.TypeBytes(page, 0xA0, "x", InputMode::Ascii);
+    QVERIFY(editor.Backspace(page, 0xA1, InputMode::Hiragana).ChangedAny());
+    QVERIFY(document.Modified);
+    QCOMPARE(document.ExtraLines, (std::vector<std::string>{"# kanji", "889f=ab", "88A0=x", "@end"}));
+    // A fill stops at the end of the page; new codes below every other
+    // one go before the lowest.
+    const EditOutcome filled = editor.Fill(page, 0xFE, {"y", "z", "w"});
+    QVERIFY(filled.First == 0xFE && filled.Last == 0xFF && filled.Next == 0xFF);
+    editor.TypeBytes(page, 0x00, "0", InputMode::Ascii);
+    QCOMPARE(document.ExtraLines, (std::vector<std::string>{"# kanji", "8800=0", "889f=ab", "88A0=x", "88FE=y", "88FF=z", "@end"}));
+    QVERIFY(!CodeValue(document, "\x88\xA1"));
 }
 
 QTEST_APPLESS_MAIN(EditingRulesTest)

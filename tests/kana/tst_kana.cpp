@@ -119,6 +119,23 @@ void KanaTest::kana_in_each_encoding()
     QCOMPARE(decoded(ListSequence(VoicedKana, InputMode::Katakana, LetterCase::AsListed, encoding)), Katakana(Voiced));
     QCOMPARE(decoded(ListSequence(PureKana, InputMode::Katakana, LetterCase::AsListed, encoding)), Katakana(Pure));
     QCOMPARE(decoded({ConvertTypedKey("k", "a", InputMode::Hiragana, encoding)}), QStringLiteral("か"));
+
+    // Small kana, vu and the prolonged sound mark, typed key by key.
+    const auto typed = [&](const QString& keys, InputMode mode) {
+        std::string value;
+        for (QChar key : keys)
+            value = ConvertTypedKey(value, std::string(1, char(key.unicode())), mode, encoding);
+        return decoded({value});
+    };
+    const QStringList small = QStringLiteral("xa la xi li xu lu xe le xo lo xtsu ltsu xya lya xyu lyu xyo lyo xwa lwa -").split(u' ');
+    const QString smallKana = QStringLiteral("ぁぁぃぃぅぅぇぇぉぉっっゃゃゅゅょょゎゎー");
+    for (qsizetype i = 0; i < small.size(); ++i) {
+        QCOMPARE(typed(small[i], InputMode::Hiragana), smallKana.mid(i, 1));
+        QCOMPARE(typed(small[i], InputMode::Katakana), i + 1 < small.size() ? Katakana(smallKana.mid(i, 1)) : QStringLiteral("ー"));
+    }
+    QCOMPARE(typed(QStringLiteral("vu"), InputMode::Katakana), QStringLiteral("ヴ"));
+    // Hiragana vu is beyond JIS X 0208: only Unicode has it.
+    QCOMPARE(typed(QStringLiteral("vu"), InputMode::Hiragana), encoding == TextEncoding::Utf8 ? QStringLiteral("ゔ") : QStringLiteral("vu"));
 }
 
 void KanaTest::guess_encoding_data()
