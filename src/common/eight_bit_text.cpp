@@ -4,6 +4,7 @@
 #include "document/char_map.h"
 
 #include <QFile>
+#include <QStringEncoder>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -85,6 +86,51 @@ std::optional<std::string> FromDisplay(const QString& text)
         bytes += static_cast<char>(*byte);
     }
     return bytes;
+}
+
+std::optional<std::string> FromDisplay(const QString& text, TextEncoding encoding, QString* refused)
+{
+    std::string bytes;
+    const QList<uint> characters = text.toUcs4();
+    for (uint c : characters) {
+        std::optional<std::string> character;
+        if (encoding == TextEncoding::EucJp || encoding == TextEncoding::ShiftJis) {
+            QStringEncoder encoder(encoding == TextEncoding::EucJp ? "EUC-JP" : "Shift_JIS");
+            const char32_t one[] = {static_cast<char32_t>(c)};
+            const QByteArray encoded = encoder(QString::fromUcs4(one, 1));
+            // EUC-JP as tables use it: JIS X 0208 and half-width kana, not
+            // the three-byte JIS X 0212 (8F ...) that few tools read.
+            if (!encoder.hasError() && !encoded.isEmpty() && encoded.front() != '\x8F')
+                character = encoded.toStdString();
+        } else {
+            character = EncodeCharacter(static_cast<char32_t>(c), encoding);
+        }
+        if (!character) {
+            if (refused) {
+                const char32_t one[] = {static_cast<char32_t>(c)};
+                *refused = QString::fromUcs4(one, 1);
+            }
+            return std::nullopt;
+        }
+        bytes += *character;
+    }
+    return bytes;
+}
+
+QString EncodingName(TextEncoding encoding)
+{
+    switch (encoding) {
+    case TextEncoding::EucJp: return QStringLiteral("EUC-JP");
+    case TextEncoding::ShiftJis: return QStringLiteral("Shift-JIS");
+    case TextEncoding::Utf8: return QStringLiteral("UTF-8");
+    case TextEncoding::EightBit: break;
+    }
+    return QStringLiteral("8 bit");
+}
+
+QValidator::State LineValidator::validate(QString& input, int&) const
+{
+    return input.contains(u'\r') || input.contains(u'\n') ? Invalid : Acceptable;
 }
 
 std::string PathBytes(const QString& path)

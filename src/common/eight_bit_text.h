@@ -30,6 +30,14 @@ namespace zelvane {
 // outside the 8-bit set.
 [[nodiscard]] std::optional<std::string> FromDisplay(const QString& text);
 
+// The bytes of `text` in `encoding`: in EUC-JP and Shift-JIS through Qt's
+// encoders, kanji included; in the 8-bit look through the 8-bit set. Nothing when a character has no bytes there,
+// `refused` then holding the first such character.
+[[nodiscard]] std::optional<std::string> FromDisplay(const QString& text, TextEncoding encoding, QString* refused = nullptr);
+
+// The encoding's name as the "Codifica testo" menu shows it.
+[[nodiscard]] QString EncodingName(TextEncoding encoding);
+
 // A path as the file system takes it, and back.
 [[nodiscard]] std::string PathBytes(const QString& path);
 [[nodiscard]] QString PathText(const std::string& path);
@@ -37,6 +45,16 @@ namespace zelvane {
 // Lets a text box hold only characters of the 8-bit set, and no line
 // breaks, so whatever is typed can be written to a table and read back.
 class EightBitValidator : public QValidator {
+    Q_OBJECT
+
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& position) const override;
+};
+
+// Lets a text box hold no line breaks; which characters the table's
+// encoding holds is said when the text is taken.
+class LineValidator : public QValidator {
     Q_OBJECT
 
 public:

@@ -13,10 +13,19 @@ TableNotifier::TableNotifier(TableDocument& document, QObject* parent)
 {
 }
 
-void TableNotifier::Apply(const EditOutcome& outcome)
+void TableNotifier::Apply(const EditOutcome& outcome, bool lines)
 {
-    if (outcome.ChangedAny())
+    if (outcome.ChangedAny()) {
         emit entriesChanged(outcome.First, outcome.Last);
+        if (lines)
+            emit listsChanged();
+    }
+    SyncModified();
+}
+
+void TableNotifier::ListsChanged()
+{
+    emit listsChanged();
     SyncModified();
 }
 

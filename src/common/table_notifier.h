@@ -21,8 +21,11 @@ public:
 
     [[nodiscard]] TableDocument& document() const { return m_document; }
 
-    // After an edit by the editing rules.
-    void Apply(const EditOutcome& outcome);
+    // After an edit by the editing rules; `lines`: the edit changed the
+    // extra lines (a page of codes of two and more bytes).
+    void Apply(const EditOutcome& outcome, bool lines = false);
+    // The extra lines or the bookmarks changed (a manager's edit).
+    void ListsChanged();
     // Sets the document's Modified flag and says so when it changes.
     void SetModified(bool modified);
     // A new or freshly read table: every entry, the lists and the name.

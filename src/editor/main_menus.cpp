@@ -44,6 +44,16 @@ MenuActions BuildMenus(MainWindow& window)
     addItem(file, "mnuClose", QStringLiteral("&Chiudi Zelvane"), QKeySequence(Qt::CTRL | Qt::Key_Q),
             &MainWindow::mnuClose_Click);
 
+    QMenu* edit = addMenu(nullptr, "mnuEdit", QStringLiteral("&Modifica"));
+    addItem(edit, "mnuPaste", QStringLiteral("&Incolla"), QKeySequence(Qt::CTRL | Qt::Key_V), &MainWindow::mnuPaste_Click);
+    edit->addSeparator();
+    addItem(edit, "mnuGoTo", QStringLiteral("&Vai al codice..."), QKeySequence(Qt::CTRL | Qt::Key_G),
+            &MainWindow::mnuGoTo_Click);
+    addItem(edit, "mnuNextPage", QStringLiteral("Pagina su&ccessiva"), QKeySequence(Qt::CTRL | Qt::Key_PageDown),
+            &MainWindow::mnuNextPage_Click);
+    addItem(edit, "mnuPrevPage", QStringLiteral("Pagina p&recedente"), QKeySequence(Qt::CTRL | Qt::Key_PageUp),
+            &MainWindow::mnuPrevPage_Click);
+
     QMenu* options = addMenu(nullptr, "mnuOptions", QStringLiteral("&Opzioni"));
     addItem(options, "mnuBook", QStringLiteral("G&estione Bookmarks..."), {}, &MainWindow::mnuBook_Click);
     addItem(options, "mnuExtra", QStringLiteral("&Gestione Linee Extra..."), {}, &MainWindow::mnuExtra_Click);

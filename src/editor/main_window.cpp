@@ -17,8 +17,19 @@
 #include "editor/tool_bar.h"
 #include "editor/window_placement.h"
 
+#include "document/code_pages.h"
+
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
 #include <QMenuBar>
 #include <QMessageBox>
 
@@ -32,6 +43,12 @@ const auto InitialTitle = QStringLiteral("Zelvane 0.9");
 const auto MarkRefusedTitle = QStringLiteral("Errore...");
 const auto MarkRefused =
     QStringLiteral("La cella selezionata non contiene un carattere\r\nriconosciuto da Zelvane come speciale.");
+const auto MarkOnFirstPage = QStringLiteral(
+    "I caratteri speciali sono codici di un byte:\r\nsi segnano solo nella prima pagina della tabella.");
+const auto NotInEncoding = QStringLiteral("Il carattere «%1» non esiste nella codifica %2 della tabella");
+const auto GoToTitle = QStringLiteral("Vai al codice");
+const auto GoToLabel = QStringLiteral("Codice esadecimale (una o più coppie di cifre):");
+const auto OneBytePage = QStringLiteral("Codici di un byte");
 } // namespace Texts
 
 constexpr int ClientWidth = 531;
@@ -74,6 +91,7 @@ MainWindow::MainWindow(QWidget* parent)
             RefreshStatusText();
     });
     connect(m_notifier, &TableNotifier::replaced, this, [this] {
+        m_grid->SetCornerText({});
         MoveToCode(0);
         RefreshCaption();
         RefreshEncoding();
@@ -107,6 +125,7 @@ void MainWindow::BuildGrid()
     connect(m_notifier, &TableNotifier::entriesChanged, m_model, &TableModel::EntriesChanged);
     connect(m_notifier, &TableNotifier::replaced, m_model, &TableModel::TableReplaced);
     connect(m_notifier, &TableNotifier::encodingChanged, m_model, &TableModel::EncodingChanged);
+    connect(m_notifier, &TableNotifier::listsChanged, m_model, &TableModel::LinesChanged);
     m_grid = new TableGrid(ClientWidth, this);
     m_grid->setModel(m_model);
     setCentralWidget(m_grid);
@@ -115,6 +134,8 @@ void MainWindow::BuildGrid()
     connect(m_grid, &TableGrid::characterTyped, this, &MainWindow::TypeCharacter);
     connect(m_grid, &TableGrid::backspacePressed, this, &MainWindow::Backspace);
     connect(m_grid, &TableGrid::keyHandled, this, &MainWindow::RefreshStatusText);
+    connect(m_grid, &TableGrid::textCommitted, this, &MainWindow::TypeText);
+    connect(m_grid, &TableGrid::cornerClicked, this, &MainWindow::TableGrid_CornerClick);
 }
 
 void MainWindow::Form_Load()
@@ -130,6 +151,81 @@ std::uint8_t MainWindow::currentCode() const
 {
     const QModelIndex current = m_grid->currentIndex();
     return current.isValid() ? TableModel::CodeAt(current) : 0;
+}
+
+std::string MainWindow::currentPage() const
+{
+    return m_model->Page();
+}
+
+void MainWindow::ShowPage(std::string_view leadBytes)
+{
+    const std::uint8_t cell = currentCode();
+    if (leadBytes != m_model->Page())
+        m_model->SetPage(std::string(leadBytes));
+    m_grid->SetCornerText(QString::fromStdString(HexText(leadBytes)));
+    MoveToCode(cell);
+}
+
+void MainWindow::StepPage(int step)
+{
+    const std::vector<std::string> pages = CodePages(m_document);
+    const std::string shown = currentPage();
+    // The shown page may have no line yet (reached with "Vai al codice").
+    auto next = std::ranges::lower_bound(pages, shown);
+    if (step > 0 && next != pages.end() && *next == shown)
+        ++next;
+    if (step < 0) {
+        if (next == pages.begin())
+            return;
+        --next;
+    }
+    if (next != pages.end())
+        ShowPage(*next);
+}
+
+void MainWindow::mnuNextPage_Click() { StepPage(+1); }
+void MainWindow::mnuPrevPage_Click() { StepPage(-1); }
+
+void MainWindow::mnuGoTo_Click()
+{
+    QDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("frmGoTo"));
+    dialog.setWindowTitle(Texts::GoToTitle);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(new QLabel(Texts::GoToLabel, &dialog));
+    auto* box = new QLineEdit(&dialog);
+    box->setObjectName(QStringLiteral("txtGoTo"));
+    // Pairs of digits only: odd or non-hex input is never acceptable.
+    box->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("([0-9A-Fa-f]{2})+")), box));
+    layout->addWidget(box);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    layout->addWidget(buttons);
+    QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
+    ok->setEnabled(false);
+    connect(box, &QLineEdit::textChanged, ok, [box, ok] { ok->setEnabled(box->hasAcceptableInput()); });
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    if (dialog.exec() != QDialog::Accepted || !box->hasAcceptableInput())
+        return;
+    const std::string code = ParseHexBytes(box->text().toStdString()).value_or(std::string());
+    if (code.empty())
+        return;
+    ShowPage(std::string_view(code).substr(0, code.size() - 1));
+    MoveToCode(static_cast<std::uint8_t>(code.back()));
+}
+
+void MainWindow::TableGrid_CornerClick()
+{
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("mnuPages"));
+    for (const std::string& page : CodePages(m_document)) {
+        QAction* item = menu.addAction(page.empty() ? Texts::OneBytePage : QString::fromStdString(HexText(page)));
+        item->setCheckable(true);
+        item->setChecked(page == currentPage());
+        connect(item, &QAction::triggered, this, [this, page] { ShowPage(page); });
+    }
+    menu.exec(m_grid->mapToGlobal(QPoint(0, 0)));
 }
 
 void MainWindow::MoveToCode(std::uint8_t code)
@@ -238,17 +334,60 @@ void MainWindow::RefreshEncoding()
 
 void MainWindow::Edited(const EditOutcome& outcome)
 {
-    m_notifier->Apply(outcome);
+    // On a page of longer codes an edit changes the extra lines.
+    m_notifier->Apply(outcome, !currentPage().empty());
     if (outcome.Next != currentCode())
         MoveToCode(outcome.Next);
+    else
+        RefreshStatusText();
 }
 
-void MainWindow::TypeCharacter(char32_t character) { Edited(m_editor.TypeKey(currentCode(), character, m_inputMode)); }
-void MainWindow::Backspace() { Edited(m_editor.Backspace(currentCode(), m_inputMode)); }
-void MainWindow::UnmarkSpecial() { Edited(m_editor.Unmark(currentCode())); }
+void MainWindow::TypeCharacter(char32_t character)
+{
+    const char32_t one[] = {character};
+    TypeText(QString::fromUcs4(one, 1));
+}
+
+void MainWindow::TypeText(const QString& text)
+{
+    for (char32_t character : text.toUcs4()) {
+        // Line breaks and other control characters never type.
+        if (character < 0x20 || character == 0x7F || (character >= 0x80 && character < 0xA0))
+            continue;
+        QString refused;
+        const char32_t one[] = {character};
+        const std::optional<std::string> bytes = FromDisplay(QString::fromUcs4(one, 1), m_document.Encoding, &refused);
+        if (!bytes) {
+            m_statusBar->ShowNotice(Texts::NotInEncoding.arg(refused, EncodingName(m_document.Encoding)));
+            return;
+        }
+        Edited(m_editor.TypeBytes(currentPage(), currentCode(), *bytes, m_inputMode));
+    }
+}
+
+void MainWindow::mnuPaste_Click() { TypeText(QGuiApplication::clipboard()->text()); }
+
+void MainWindow::Backspace() { Edited(m_editor.Backspace(currentPage(), currentCode(), m_inputMode)); }
+
+bool MainWindow::OnFirstPage()
+{
+    if (currentPage().empty())
+        return true;
+    QMessageBox box(QMessageBox::Warning, Texts::MarkRefusedTitle, Texts::MarkOnFirstPage, QMessageBox::Ok, this);
+    box.exec();
+    return false;
+}
+
+void MainWindow::UnmarkSpecial()
+{
+    if (OnFirstPage())
+        Edited(m_editor.Unmark(currentCode()));
+}
 
 void MainWindow::MarkSpecial()
 {
+    if (!OnFirstPage())
+        return;
     const EditOutcome outcome = m_editor.Mark(currentCode());
     if (!outcome.Accepted) {
         QMessageBox box(QMessageBox::Warning, Texts::MarkRefusedTitle, Texts::MarkRefused, QMessageBox::Ok, this);
@@ -260,12 +399,12 @@ void MainWindow::MarkSpecial()
 
 void MainWindow::FillCharRange(std::uint8_t first, std::uint8_t last)
 {
-    Edited(m_editor.Fill(currentCode(), CharRangeSequence(first, last)));
+    Edited(m_editor.Fill(currentPage(), currentCode(), CharRangeSequence(first, last)));
 }
 
 void MainWindow::FillFromList(std::span<const std::string_view> list, InputMode script, LetterCase letterCase)
 {
-    Edited(m_editor.FillFromList(currentCode(), list, script, letterCase));
+    Edited(m_editor.Fill(currentPage(), currentCode(), ListSequence(list, script, letterCase, m_document.Encoding)));
 }
 
 void MainWindow::Toolbar1_ButtonClick(int index) { m_toolbar->Run(index); }
@@ -282,8 +421,10 @@ void MainWindow::RefreshCaption()
 
 void MainWindow::RefreshStatusText()
 {
-    const std::uint8_t code = currentCode();
-    m_statusBar->ShowSelected(code, ToShortDisplay(m_document.Entries[code].Value, m_document.Encoding));
+    const std::uint8_t cell = currentCode();
+    std::string code = currentPage();
+    code += static_cast<char>(cell);
+    m_statusBar->ShowSelected(QString::fromStdString(HexText(code)), ToShortDisplay(m_model->Value(cell), m_document.Encoding));
 }
 
 void MainWindow::SetCapsLockShown(bool on) { m_statusBar->ShowCapsLock(on); }

@@ -40,7 +40,13 @@ public:
 
     [[nodiscard]] TableDocument& document() { return m_document; }
     [[nodiscard]] InputMode inputMode() const { return m_inputMode; }
+    // The current cell: the last byte of its code.
     [[nodiscard]] std::uint8_t currentCode() const;
+    // The leading bytes of the page shown, empty for the one-byte codes.
+    [[nodiscard]] std::string currentPage() const;
+    // Shows a page: the codes of two and more bytes that begin with
+    // `leadBytes`, or the one-byte codes when it is empty.
+    void ShowPage(std::string_view leadBytes);
 
     // Reads the table file at `path` into the window; on failure tells the
     // user why and changes nothing. True when the table was read.
@@ -49,8 +55,11 @@ public:
     void SetInputMode(InputMode mode);
     // Shows the table in `encoding`; changes no byte and not Modified.
     void SetEncoding(TextEncoding encoding);
-    // A printable character typed into the current cell.
+    // A printable character typed into the current cell, in the table's
+    // encoding; one it cannot hold is refused in the status text.
     void TypeCharacter(char32_t character);
+    // Text typed into the current cell as keys would, character by character.
+    void TypeText(const QString& text);
     void Backspace();
     void MarkSpecial();
     void UnmarkSpecial();
@@ -75,6 +84,12 @@ public slots:
     void mnuASCII_Click();
     void mnuHira_Click();
     void mnuKata_Click();
+    void mnuPaste_Click();
+    void mnuGoTo_Click();
+    void mnuNextPage_Click();
+    void mnuPrevPage_Click();
+    // Lists the table's pages under the grid's corner; the one chosen shows.
+    void TableGrid_CornerClick();
     // Buttons count from 1, separators included; items from 1.
     void Toolbar1_ButtonClick(int index);
     void Toolbar1_ButtonMenuClick(int button, int item);
@@ -97,6 +112,11 @@ private:
     // What an open extra lines manager lists is what gets saved.
     void TakeManagerLines();
     void MoveToCode(std::uint8_t code);
+    // Shows the page before (-1) or after (+1) the one shown, among the
+    // table's pages.
+    void StepPage(int step);
+    // A mark is for the one-byte codes: elsewhere, says so.
+    bool OnFirstPage();
     // Applies an edit and moves to the code it names.
     void Edited(const EditOutcome& outcome);
 

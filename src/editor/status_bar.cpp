@@ -55,9 +55,14 @@ StatusBar::StatusBar(QWidget* parent)
     ShowInputMode(InputMode::Ascii);
 }
 
-void StatusBar::ShowSelected(std::uint8_t code, const QString& value)
+void StatusBar::ShowSelected(const QString& digits, const QString& value)
 {
-    PanelAt(SelectedCode)->setText(SelectedText.arg(QString::fromStdString(CodeText(code)), value));
+    PanelAt(SelectedCode)->setText(SelectedText.arg(digits, value));
+}
+
+void StatusBar::ShowNotice(const QString& notice)
+{
+    PanelAt(SelectedCode)->setText(notice);
 }
 
 void StatusBar::ShowModified(bool modified)

@@ -23,7 +23,10 @@ public:
 
     explicit StatusBar(QWidget* parent = nullptr);
 
-    void ShowSelected(std::uint8_t code, const QString& value);
+    // The current code (its digits) and value, in the first panel.
+    void ShowSelected(const QString& digits, const QString& value);
+    // A passing word in the first panel, until the next move or edit.
+    void ShowNotice(const QString& notice);
     void ShowModified(bool modified);
     void ShowCapsLock(bool on);
     void ShowInputMode(InputMode mode);

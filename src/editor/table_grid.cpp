@@ -6,7 +6,9 @@
 
 #include <QAbstractButton>
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLabel>
 
 namespace zelvane {
 
@@ -22,7 +24,8 @@ TableGrid::TableGrid(int width, QWidget* parent)
     setSelectionMode(SingleSelection);
     setSelectionBehavior(SelectItems);
     setTabKeyNavigation(false);
-    setCornerButtonEnabled(false);
+    // Kanji come from input methods.
+    setAttribute(Qt::WA_InputMethodEnabled);
     setItemDelegate(new CellDelegate(this));
     setTextElideMode(Qt::ElideNone);
     setWordWrap(false);
@@ -65,6 +68,39 @@ TableGrid::TableGrid(int width, QWidget* parent)
     rows->setDefaultSectionSize(RowHeight);
     rows->setFixedWidth(rowLabelWidth);
     rows->setDefaultAlignment(Qt::AlignCenter);
+
+    // The corner names the page and lists the others when clicked; in a
+    // grid of single selection it selects nothing.
+    auto* corner = findChild<QAbstractButton*>();
+    m_corner = new QLabel(corner);
+    m_corner->setObjectName(QStringLiteral("lblPage"));
+    m_corner->setAlignment(Qt::AlignCenter);
+    m_corner->setFont(ComicFont(8.25));
+    m_corner->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_corner->resize(rowLabelWidth, RowHeight);
+    connect(corner, &QAbstractButton::clicked, this, &TableGrid::cornerClicked);
+}
+
+void TableGrid::SetCornerText(const QString& text)
+{
+    m_corner->setText(text);
+    m_corner->resize(m_corner->parentWidget()->size());
+}
+
+void TableGrid::inputMethodEvent(QInputMethodEvent* event)
+{
+    if (!event->commitString().isEmpty())
+        emit textCommitted(event->commitString());
+    event->accept();
+}
+
+QVariant TableGrid::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    if (query == Qt::ImEnabled)
+        return true;
+    if (query == Qt::ImCursorRectangle)
+        return visualRect(currentIndex());
+    return QTableView::inputMethodQuery(query);
 }
 
 void TableGrid::keyPressEvent(QKeyEvent* event)

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+class QLabel;
+
 namespace zelvane {
 
 // The code grid. It has no editor of its own: typed characters, Backspace
@@ -17,6 +19,10 @@ public:
     // Laid out to fill `width` pixels with the header column and 16 codes.
     explicit TableGrid(int width, QWidget* parent = nullptr);
 
+    // The leading bytes of the page shown, in the corner between the
+    // headers; nothing for the one-byte codes.
+    void SetCornerText(const QString& text);
+
 signals:
     // A printable character typed; the table's encoding decides its bytes.
     void characterTyped(char32_t character);
@@ -24,9 +30,18 @@ signals:
     // A key that typed nothing and moved nothing (Enter, Tab, Escape), so
     // the status text can follow.
     void keyHandled();
+    // Text an input method committed (kanji, kana), to be typed.
+    void textCommitted(const QString& text);
+    // The corner between the headers was clicked: the pages are asked for.
+    void cornerClicked();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    [[nodiscard]] QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
+private:
+    QLabel* m_corner = nullptr;
 };
 
 } // namespace zelvane

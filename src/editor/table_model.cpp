@@ -44,19 +44,49 @@ QVariant TableModel::data(const QModelIndex& index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
-    const TableEntry& entry = m_document.Entries[CodeAt(index)];
+    const std::uint8_t cell = CodeAt(index);
+    // Marks stay on the first page.
+    const bool marked = Page().empty() && m_document.Entries[cell].Marked;
     switch (role) {
     case Qt::DisplayRole:
-        return ToShortDisplay(entry.Value, m_document.Encoding);
+        if (Page().empty())
+            return ToShortDisplay(m_document.Entries[cell].Value, m_document.Encoding);
+        return ToShortDisplay(Value(cell), m_document.Encoding);
     case Qt::BackgroundRole:
-        return entry.Marked ? MarkedColour : PlainColour;
+        return marked ? MarkedColour : PlainColour;
     case Qt::TextAlignmentRole:
         return int(Qt::AlignCenter);
     case MarkedRole:
-        return entry.Marked;
+        return marked;
     default:
         return {};
     }
+}
+
+std::string TableModel::Value(std::uint8_t cell) const
+{
+    if (Page().empty())
+        return m_document.Entries[cell].Value;
+    const std::size_t line = m_page.LastLine(cell);
+    if (line >= m_document.ExtraLines.size())
+        return {};
+    const auto code = ParseMultiByteCode(m_document.ExtraLines[line]);
+    return code ? std::string(code->Value) : std::string();
+}
+
+void TableModel::SetPage(std::string lead)
+{
+    beginResetModel();
+    m_page = PageLines(m_document, std::move(lead));
+    endResetModel();
+}
+
+void TableModel::LinesChanged()
+{
+    if (Page().empty())
+        return;
+    m_page = PageLines(m_document, Page());
+    emit dataChanged(index(0, 0), index(Side - 1, Side - 1));
 }
 
 QVariant TableModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -77,6 +107,9 @@ QVariant TableModel::headerData(int section, Qt::Orientation orientation, int ro
 
 void TableModel::EntriesChanged(std::uint8_t first, std::uint8_t last)
 {
+    // A page's cells are lines: an edit may have moved them.
+    if (!Page().empty())
+        m_page = PageLines(m_document, Page());
     const int firstRow = first / Side;
     const int lastRow = last / Side;
     // A run that crosses a row end touches whole rows in between.
@@ -93,6 +126,7 @@ void TableModel::EncodingChanged()
 void TableModel::TableReplaced()
 {
     beginResetModel();
+    m_page = PageLines();
     m_headerLabels = HeaderLabels::Bare;
     endResetModel();
     emit headerDataChanged(Qt::Horizontal, 0, Side - 1);

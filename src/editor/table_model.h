@@ -1,16 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "document/code_pages.h"
+
 #include <QAbstractTableModel>
 
 #include <cstdint>
+#include <string>
 
 namespace zelvane {
 
 class TableDocument;
 
-// The grid's view of the document's 256 entries: row and column are the
-// high and low digit of the code. Holds no data of its own.
+// The grid's view of one page of the document: the 256 entries, or the
+// codes of two and more bytes that share their leading bytes; row and
+// column are the high and low digit of the code's last byte. Holds no data
+// of its own, only where the page's lines stand.
 class TableModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -30,15 +35,24 @@ public:
     [[nodiscard]] static std::uint8_t CodeAt(const QModelIndex& index);
     [[nodiscard]] QModelIndex IndexOf(std::uint8_t code) const;
 
-    // Tell the views what changed: a run of entries, or the whole table
-    // (after a read or a clear, which also bares the headers).
+    // The page shown: its leading bytes, empty for the one-byte codes.
+    void SetPage(std::string lead);
+    [[nodiscard]] const std::string& Page() const noexcept { return m_page.Lead(); }
+    // A cell's value as the saved file would give it; empty when none.
+    [[nodiscard]] std::string Value(std::uint8_t cell) const;
+
+    // Tell the views what changed: a run of cells of the page shown, or the
+    // whole table (after a read or a clear, which also bares the headers).
     void EntriesChanged(std::uint8_t first, std::uint8_t last);
     void TableReplaced();
+    // The extra lines changed: a page's lines may stand elsewhere.
+    void LinesChanged();
     // Every cell's text changed, none of its bytes.
     void EncodingChanged();
 
 private:
     TableDocument& m_document;
+    PageLines m_page;
     HeaderLabels m_headerLabels = HeaderLabels::Padded;
 };
 

@@ -57,10 +57,12 @@ void CellEditingTest::typing_appends_and_other_keys_change_nothing()
     QCOMPARE(Grid()->currentIndex(), Cell(0x4A));
 
     QTest::keyClicks(Grid(), QStringLiteral("A=/ *"));
-    // é and € are bytes E9 and 80; あ has no byte and is dropped.
-    test::TypeCharacters(Grid(), QStringLiteral("é€あ"));
-    QCOMPARE(Value(0x4A), QByteArray("A=/ *\xE9\x80"));
+    // é and € are bytes E9 and 80; あ has no byte: refused, and said so.
+    test::TypeCharacters(Grid(), QStringLiteral("é€"));
     QCOMPARE(Panel(1)->text(), QStringLiteral("Codice selezionato: 4A='A=/ *é€'"));
+    test::TypeCharacters(Grid(), QStringLiteral("あ"));
+    QCOMPARE(Value(0x4A), QByteArray("A=/ *\xE9\x80"));
+    QCOMPARE(Panel(1)->text(), QStringLiteral("Il carattere «あ» non esiste nella codifica 8 bit della tabella"));
     QVERIFY(Panel(2)->isEnabled());
     QTest::keyClick(Grid(), Qt::Key_Right);
     QCOMPARE(Panel(1)->text(), QStringLiteral("Codice selezionato: 4B=''"));
