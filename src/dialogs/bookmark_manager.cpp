@@ -30,6 +30,7 @@ const auto Close = QStringLiteral("&Chiudi");
 const auto BadAddress =
     QStringLiteral("Si è verificato un errore. Probabilmente l'indirizzo non è\r\nespresso in un formato corretto.");
 const auto Full = QStringLiteral("Ci sono già %1 bookmark, il massimo consentito.\r\nEliminane uno prima di aggiungerne un altro.");
+const auto NotInEncoding = QStringLiteral("Il carattere «%1» non esiste nella codifica %2 della tabella.");
 const auto EmptyTitle = QStringLiteral("Il titolo del bookmark non può essere vuoto.");
 } // namespace Texts
 
@@ -61,7 +62,7 @@ BookmarkManager::BookmarkManager(TableNotifier& notifier, QWidget* parent)
     , m_document(notifier.document())
 {
     SetUpToolWindow(this, "frmBook", Texts::Title, QSize(297, 176));
-    MakeFrame(this, Texts::Frame);
+    QGroupBox* frame = MakeFrame(this, Texts::Frame);
     m_list = MakeList(this, "lstBook");
 
     auto* frameLabel = new AddressFrameLabel(Texts::AddressFrame, this);
@@ -73,10 +74,13 @@ BookmarkManager::BookmarkManager(TableNotifier& notifier, QWidget* parent)
 
     m_address = MakeTextBox(this, "txtAddr", QRect(24, 112, 113, 19));
     m_title = MakeTextBox(this, "txtTitle", QRect(152, 112, 129, 19));
+    // Any character: the table's encoding decides at Add and Update.
+    m_title->setValidator(new LineValidator(m_title));
     m_update = MakeButton(this, "cmdUpdate", Texts::Update, 8);
     m_add = MakeButton(this, "cmdAdd", Texts::Add, 80);
     m_delete = MakeButton(this, "cmdDel", Texts::Delete, 152);
     QPushButton* close = MakeButton(this, "cmdOk", Texts::Close, 224);
+    GrowWithWindow(this, frame, m_list);
 
     SetTabChain({m_address, m_title, m_update, m_add, m_delete, close, m_list});
     m_address->setFocus();
@@ -90,6 +94,7 @@ BookmarkManager::BookmarkManager(TableNotifier& notifier, QWidget* parent)
     connect(close, &QPushButton::clicked, this, &BookmarkManager::cmdOk_Click);
     connect(&m_notifier, &TableNotifier::replaced, this, &BookmarkManager::Refill);
     connect(&m_notifier, &TableNotifier::listsChanged, this, &BookmarkManager::Refill);
+    connect(&m_notifier, &TableNotifier::encodingChanged, this, &BookmarkManager::Refill);
 
     Refill();
 }
@@ -99,7 +104,7 @@ void BookmarkManager::Refill()
     m_slots.Assign({m_document.Bookmarks.begin(), m_document.Bookmarks.begin() + m_document.BookmarkCount()});
     QStringList titles;
     for (const Bookmark& bookmark : m_slots.Entries())
-        titles << ToDisplay(bookmark.Title);
+        titles << ToDisplay(bookmark.Title, m_document.Encoding);
     ShowEntries(m_list, titles);
     m_address->clear();
     m_title->clear();
@@ -116,7 +121,7 @@ void BookmarkManager::lstBook_Click()
         return;
     const Bookmark& bookmark = m_slots[static_cast<std::size_t>(row)];
     m_address->setText(QString::fromStdString(AddressText(bookmark.Address)));
-    m_title->setText(ToDisplay(bookmark.Title));
+    m_title->setText(ToDisplay(bookmark.Title, m_document.Encoding));
 }
 
 void BookmarkManager::txtAddr_Change(const QString& text)
@@ -154,8 +159,13 @@ bool BookmarkManager::ReadAddress(std::int32_t& address)
 
 bool BookmarkManager::ReadTitle(std::string& title)
 {
-    const auto bytes = FromDisplay(m_title->text());
-    if (!bytes || bytes->empty()) {
+    QString refused;
+    const auto bytes = FromDisplay(m_title->text(), m_document.Encoding, &refused);
+    if (!bytes) {
+        ShowRefusal(this, Texts::NotInEncoding.arg(refused, EncodingName(m_document.Encoding)), m_title);
+        return false;
+    }
+    if (bytes->empty()) {
         ShowRefusal(this, Texts::EmptyTitle, m_title);
         return false;
     }

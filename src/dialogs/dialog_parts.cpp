@@ -7,8 +7,12 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QEvent>
 #include <QPushButton>
 #include <QSignalBlocker>
+
+#include <algorithm>
+#include <vector>
 
 namespace zelvane {
 
@@ -97,7 +101,69 @@ void SetUpToolWindow(QWidget* form, const char* name, const QString& title, cons
     form->setObjectName(QLatin1String(name));
     form->setWindowTitle(title);
     form->setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    form->setFixedSize(size);
+    form->setMinimumSize(size);
+    form->resize(size);
+}
+
+namespace {
+
+// Moves and sizes a manager's controls from their first places.
+class Growth : public QObject {
+public:
+    Growth(QWidget* form, QWidget* frame, QWidget* list) : QObject(form), m_form(form), m_frame(frame), m_list(list)
+    {
+        m_size = form->size();
+        for (QObject* child : form->children()) {
+            if (auto* widget = qobject_cast<QWidget*>(child); widget && !widget->isWindow())
+                m_places.emplace_back(widget, widget->geometry());
+        }
+        form->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_form && event->type() == QEvent::Resize) {
+            const int wider = std::max(0, m_form->width() - m_size.width());
+            const int taller = std::max(0, m_form->height() - m_size.height());
+            const int listBottom = ListPlace().bottom();
+            const int listRight = ListPlace().right();
+            for (const auto& [widget, place] : m_places) {
+                QRect moved = place;
+                if (widget == m_frame || widget == m_list)
+                    moved.adjust(0, 0, wider, taller);
+                else if (place.top() > listBottom)
+                    moved.translate(0, taller);
+                if (qobject_cast<QLineEdit*>(widget) && place.right() == listRight)
+                    moved.setRight(place.right() + wider);
+                widget->setGeometry(moved);
+            }
+        }
+        return false;
+    }
+
+private:
+    QRect ListPlace() const
+    {
+        for (const auto& [widget, place] : m_places) {
+            if (widget == m_list)
+                return place;
+        }
+        return {};
+    }
+
+    QWidget* m_form;
+    QWidget* m_frame;
+    QWidget* m_list;
+    QSize m_size;
+    std::vector<std::pair<QWidget*, QRect>> m_places;
+};
+
+} // namespace
+
+void GrowWithWindow(QWidget* form, QWidget* frame, QWidget* list)
+{
+    new Growth(form, frame, list);
 }
 
 } // namespace zelvane

@@ -43,4 +43,9 @@ void SetTabChain(std::initializer_list<QWidget*> widgets);
 // A tool window of a fixed client size, without owner or taskbar entry.
 void SetUpToolWindow(QWidget* form, const char* name, const QString& title, const QSize& size);
 
+// Lets a manager grow from its first size: the frame and the list grow with
+// it, the controls below the list move down, and the text boxes that end
+// at the list's right edge widen with it.
+void GrowWithWindow(QWidget* form, QWidget* frame, QWidget* list);
+
 } // namespace zelvane

@@ -25,6 +25,7 @@ const auto Update = QStringLiteral("A&ggiorna");
 const auto Add = QStringLiteral("&Aggiungi");
 const auto Delete = QStringLiteral("&Cancella");
 const auto Close = QStringLiteral("&Chiudi");
+const auto NotInEncoding = QStringLiteral("Il carattere «%1» non esiste nella codifica %2 della tabella.");
 const auto Unreadable = QStringLiteral("Questa linea non si potrebbe rileggere dal file: %1.\r\nCorreggila e riprova.");
 } // namespace Texts
 } // namespace
@@ -35,13 +36,16 @@ ExtraLinesManager::ExtraLinesManager(TableNotifier& notifier, QWidget* parent)
     , m_document(notifier.document())
 {
     SetUpToolWindow(this, "frmExtra", Texts::Title, QSize(296, 175));
-    MakeFrame(this, Texts::Frame);
+    QGroupBox* frame = MakeFrame(this, Texts::Frame);
     m_list = MakeList(this, "lstExtra");
     m_line = MakeTextBox(this, "txtLine", QRect(16, 112, 265, 19));
+    // Any character: the table's encoding decides at Add and Update.
+    m_line->setValidator(new LineValidator(m_line));
     m_update = MakeButton(this, "cmdUpdate", Texts::Update, 8);
     m_add = MakeButton(this, "cmdAdd", Texts::Add, 80);
     m_delete = MakeButton(this, "cmdDel", Texts::Delete, 152);
     QPushButton* close = MakeButton(this, "cmdOk", Texts::Close, 224);
+    GrowWithWindow(this, frame, m_list);
 
     SetTabChain({m_list, m_line, m_update, m_add, m_delete, close});
     m_list->setFocus();
@@ -54,18 +58,21 @@ ExtraLinesManager::ExtraLinesManager(TableNotifier& notifier, QWidget* parent)
     connect(close, &QPushButton::clicked, this, &ExtraLinesManager::cmdOk_Click);
     connect(&m_notifier, &TableNotifier::replaced, this, &ExtraLinesManager::Refill);
     connect(&m_notifier, &TableNotifier::listsChanged, this, &ExtraLinesManager::Refill);
+    connect(&m_notifier, &TableNotifier::encodingChanged, this, &ExtraLinesManager::Refill);
 
     Refill();
 }
 
 void ExtraLinesManager::Refill()
 {
+    if (m_writing)
+        return; // its own change: the list is the table's already
     std::vector<ExtraLine> lines;
     QStringList texts;
     for (const ExtraLine& line : m_document.ExtraLines) {
         if (!line.empty()) {
             lines.push_back(line);
-            texts << ToDisplay(line);
+            texts << ToDisplay(line, m_document.Encoding);
         }
     }
     m_lines.Assign(std::move(lines));
@@ -113,7 +120,10 @@ bool ExtraLinesManager::Acceptable(const std::string& line, int replacedRow)
 
 void ExtraLinesManager::cmdAdd_Click()
 {
-    if (std::string line = FromDisplay(m_line->text()).value_or(std::string()); !line.empty()) {
+    std::string line;
+    if (!TakeLine(line))
+        return;
+    if (!line.empty()) {
         if (!Acceptable(line, -1))
             return;
         m_lines.Add(std::move(line));
@@ -130,12 +140,24 @@ void ExtraLinesManager::cmdUpdate_Click()
     const int row = SelectedRow(m_list);
     if (row < 0)
         return;
-    std::string line = FromDisplay(m_line->text()).value_or(std::string());
-    if (!Acceptable(line, row))
+    std::string line;
+    if (!TakeLine(line) || !Acceptable(line, row))
         return;
     m_lines.Replace(static_cast<std::size_t>(row), std::move(line));
     m_list->item(row)->setText(m_line->text());
     m_notifier.SetModified(true);
+}
+
+bool ExtraLinesManager::TakeLine(std::string& line)
+{
+    QString refused;
+    const std::optional<std::string> bytes = FromDisplay(m_line->text(), m_document.Encoding, &refused);
+    if (!bytes) {
+        ShowRefusal(this, Texts::NotInEncoding.arg(refused, EncodingName(m_document.Encoding)), m_line);
+        return false;
+    }
+    line = *bytes;
+    return true;
 }
 
 void ExtraLinesManager::cmdDel_Click()
@@ -165,6 +187,10 @@ void ExtraLinesManager::WriteBack()
         return;
     m_document.ExtraLines = std::move(lines);
     m_notifier.SetModified(true);
+    // The grid shows pages of these lines; this list is the table's now.
+    m_writing = true;
+    m_notifier.ListsChanged();
+    m_writing = false;
 }
 
 void ExtraLinesManager::cmdOk_Click()

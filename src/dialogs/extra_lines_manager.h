@@ -17,7 +17,9 @@ namespace zelvane {
 class TableNotifier;
 
 // The extra lines manager: edits a working copy of the lines, which
-// reaches the document through "&Chiudi", or a save while it is open.
+// reaches the document through "&Chiudi", a save while it is open, or an
+// edit of the grid on a page of longer codes (which are extra lines):
+// that edit first takes the working copy, then the list shows the result.
 class ExtraLinesManager : public QWidget {
     Q_OBJECT
 
@@ -42,6 +44,9 @@ private:
     // False, after telling the user why, when the file could not be read
     // back with `line` in place of row `replacedRow` (-1: added).
     bool Acceptable(const std::string& line, int replacedRow);
+    // The text box's line in the table's encoding; false, after telling the
+    // user which character it cannot hold, when it cannot.
+    bool TakeLine(std::string& line);
     void RefreshButtons();
 
     TableNotifier& m_notifier;
@@ -53,6 +58,7 @@ private:
     QPushButton* m_update = nullptr;
     QPushButton* m_add = nullptr;
     QPushButton* m_delete = nullptr;
+    bool m_writing = false; // while its own change is announced
 };
 
 } // namespace zelvane

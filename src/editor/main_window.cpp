@@ -361,13 +361,25 @@ void MainWindow::TypeText(const QString& text)
             m_statusBar->ShowNotice(Texts::NotInEncoding.arg(refused, EncodingName(m_document.Encoding)));
             return;
         }
+        TakeManagerLinesForPage();
         Edited(m_editor.TypeBytes(currentPage(), currentCode(), *bytes, m_inputMode));
     }
 }
 
+void MainWindow::TakeManagerLinesForPage()
+{
+    // A page's cells are extra lines: what the manager holds goes first.
+    if (!currentPage().empty())
+        TakeManagerLines();
+}
+
 void MainWindow::mnuPaste_Click() { TypeText(QGuiApplication::clipboard()->text()); }
 
-void MainWindow::Backspace() { Edited(m_editor.Backspace(currentPage(), currentCode(), m_inputMode)); }
+void MainWindow::Backspace()
+{
+    TakeManagerLinesForPage();
+    Edited(m_editor.Backspace(currentPage(), currentCode(), m_inputMode));
+}
 
 bool MainWindow::OnFirstPage()
 {
@@ -399,11 +411,13 @@ void MainWindow::MarkSpecial()
 
 void MainWindow::FillCharRange(std::uint8_t first, std::uint8_t last)
 {
+    TakeManagerLinesForPage();
     Edited(m_editor.Fill(currentPage(), currentCode(), CharRangeSequence(first, last)));
 }
 
 void MainWindow::FillFromList(std::span<const std::string_view> list, InputMode script, LetterCase letterCase)
 {
+    TakeManagerLinesForPage();
     Edited(m_editor.Fill(currentPage(), currentCode(), ListSequence(list, script, letterCase, m_document.Encoding)));
 }
 

@@ -111,6 +111,9 @@ private:
     void ShowManager(QPointer<Manager>& manager);
     // What an open extra lines manager lists is what gets saved.
     void TakeManagerLines();
+    // The same before an edit of a page of longer codes, which are extra
+    // lines: neither the grid nor the manager loses the other's change.
+    void TakeManagerLinesForPage();
     void MoveToCode(std::uint8_t code);
     // Shows the page before (-1) or after (+1) the one shown, among the
     // table's pages.
