@@ -1,0 +1,159 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "common/window_fixture.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QInputMethodEvent>
+#include <QStringEncoder>
+#include <QTimer>
+
+using namespace zelvane;
+
+// A Shift-JIS table of two-byte kanji codes, written by hand.
+class PagesTest : public QObject, public test::WindowFixture {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup() { TearDownWindow(); }
+
+    void page_shown_typed_into_and_emptied();
+    void kanji_by_input_method_and_paste();
+    void fill_stops_at_the_page_end_and_marks_stay_on_the_first();
+    void go_to_and_page_steps();
+    void manager_shows_kanji_lines_and_follows_the_grid();
+
+private:
+    [[nodiscard]] static QByteArray Sjis(const QString& text) { return QStringEncoder("Shift_JIS")(text); }
+    [[nodiscard]] QByteArrayList Lines() const
+    {
+        QByteArrayList lines;
+        for (const std::string& line : Document().ExtraLines)
+            lines << QByteArray::fromStdString(line);
+        return lines;
+    }
+
+    QTemporaryDir m_dir;
+};
+
+void PagesTest::init()
+{
+    SetUpWindow();
+    const QString path = m_dir.filePath(QStringLiteral("kanji.tbl"));
+    test::WriteBytes(path.toStdString(), (QByteArray("# kanji\n8140=") + Sjis(QStringLiteral("　")) + "\n889F="
+                                          + Sjis(QStringLiteral("亜")) + "\n88A0=x\n88a0=" + Sjis(QStringLiteral("唖"))
+                                          + "\n41=" + Sjis(QStringLiteral("あ")) + "\n")
+                                             .toStdString());
+    QVERIFY(m_window->OpenTable(path));
+    QCOMPARE(Document().Encoding, TextEncoding::ShiftJis);
+}
+
+void PagesTest::page_shown_typed_into_and_emptied()
+{
+    m_window->ShowPage("\x88");
+    QCOMPARE(m_window->currentPage(), std::string("\x88"));
+    QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("lblPage"))->text(), QStringLiteral("88"));
+    QCOMPARE(CellText(0x9F), QStringLiteral("亜"));
+    QCOMPARE(CellText(0xA0), QStringLiteral("唖")); // the last line, whatever the digits' case
+    Select(0x9F);
+    QCOMPARE(Panel(1)->text(), QStringLiteral("Codice selezionato: 889F='亜'"));
+
+    TypeInto(0xA1, QStringLiteral("b"));  // a new code after the nearest lower one
+    TypeInto(0x9F, QStringLiteral("x"));  // a changed line keeps its place
+    m_window->SetInputMode(InputMode::Hiragana);
+    Select(0xA0);
+    QTest::keyClick(Grid(), Qt::Key_Backspace); // every line of the code goes
+    QCOMPARE(Lines(), (QByteArrayList{"# kanji", "8140=" + Sjis(QStringLiteral("　")), "889F=" + Sjis(QStringLiteral("亜")) + "x",
+                                      "88A1=b"}));
+    QVERIFY(Document().Modified && Panel(2)->isEnabled());
+    QCOMPARE(CellText(0xA0), QString());
+    QCOMPARE(CellText(0xA1), QStringLiteral("b"));
+}
+
+void PagesTest::kanji_by_input_method_and_paste()
+{
+    m_window->ShowPage("\x88");
+    Select(0xB0);
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("漢字"));
+    QApplication::sendEvent(Grid(), &commit);
+    QCOMPARE(Lines().last(), "88B0=" + Sjis(QStringLiteral("漢字")));
+
+    Select(0x41);
+    m_window->ShowPage({});
+    QApplication::clipboard()->setText(QStringLiteral("ー、「"));
+    Action("mnuPaste")->trigger();
+    QCOMPARE(QByteArray::fromStdString(Document().Entries[0x41].Value), Sjis(QStringLiteral("あー、「")));
+    // A character Shift-JIS cannot hold is refused, and the status says so.
+    QApplication::clipboard()->setText(QStringLiteral("한"));
+    Action("mnuPaste")->trigger();
+    QCOMPARE(QByteArray::fromStdString(Document().Entries[0x41].Value), Sjis(QStringLiteral("あー、「")));
+    QCOMPARE(Panel(1)->text(), QStringLiteral("Il carattere «한» non esiste nella codifica Shift-JIS della tabella"));
+}
+
+void PagesTest::fill_stops_at_the_page_end_and_marks_stay_on_the_first()
+{
+    m_window->ShowPage("\x89");
+    Select(0xFE);
+    ToolbarEntry(8)->trigger(); // capitals
+    QCOMPARE(Lines().mid(Lines().size() - 2), (QByteArrayList{"89FE=A", "89FF=B"}));
+    QCOMPARE(m_window->currentCode(), std::uint8_t{0xFF});
+
+    test::SeenBox seen;
+    test::AnswerBox(QMessageBox::Ok, &seen);
+    ToolbarEntry(5)->trigger(); // mark
+    QVERIFY(seen.text.contains(QStringLiteral("prima pagina")));
+    QVERIFY(std::ranges::none_of(Document().Entries, [](const TableEntry& entry) { return entry.Marked; }));
+}
+
+void PagesTest::go_to_and_page_steps()
+{
+    // The box takes pairs of digits only.
+    QTimer::singleShot(0, this, [] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        auto* box = dialog->findChild<QLineEdit*>(QStringLiteral("txtGoTo"));
+        auto* ok = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+        for (const char* refused : {"814", "zz", "81 40"}) {
+            box->setText(QLatin1String(refused));
+            if (ok->isEnabled())
+                return dialog->reject();
+        }
+        box->setText(QStringLiteral("88a1"));
+        ok->click();
+    });
+    Action("mnuGoTo")->trigger();
+    QCOMPARE(m_window->currentPage(), std::string("\x88"));
+    QCOMPARE(m_window->currentCode(), std::uint8_t{0xA1});
+
+    // The pages the table has, in byte order, from the keyboard too.
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
+    QTest::keyClick(Grid(), Qt::Key_PageUp, Qt::ControlModifier);
+    QCOMPARE(m_window->currentPage(), std::string("\x81"));
+    QTest::keyClick(Grid(), Qt::Key_PageUp, Qt::ControlModifier);
+    QTest::keyClick(Grid(), Qt::Key_PageUp, Qt::ControlModifier);
+    QCOMPARE(m_window->currentPage(), std::string());
+    Action("mnuNextPage")->trigger();
+    Action("mnuNextPage")->trigger();
+    Action("mnuNextPage")->trigger();
+    QCOMPARE(m_window->currentPage(), std::string("\x88"));
+}
+
+void PagesTest::manager_shows_kanji_lines_and_follows_the_grid()
+{
+    OpenTool("mnuExtra", "frmExtra");
+    QVERIFY(ToolEntries().contains(QStringLiteral("889F=亜")));
+    ToolBox("txtLine")->setText(QStringLiteral("# 漢字"));
+    ToolButton("cmdAdd")->click();
+    // A grid edit on a page takes the manager's list first, then shows in it.
+    m_window->ShowPage("\x88");
+    TypeInto(0x9F, QStringLiteral("y"));
+    QCOMPARE(ToolEntries().last(), QStringLiteral("# 漢字"));
+    QVERIFY(ToolEntries().contains(QStringLiteral("889F=亜y")));
+    QCOMPARE(Lines().last(), "# " + Sjis(QStringLiteral("漢字")));
+}
+
+ZELVANE_GUI_TEST_MAIN(PagesTest)
+#include "tst_pages.moc"
