@@ -145,6 +145,19 @@ std::size_t SetPageValues(TableDocument& document, std::string_view lead, std::u
     std::ranges::stable_sort(insertions, [](const Insertion& a, const Insertion& b) {
         return std::tie(a.before, a.code) < std::tie(b.before, b.code);
     });
+    const auto removals = static_cast<std::size_t>(std::ranges::count(removed, true));
+    if (insertions.size() + removals <= 16) {
+        // A key or two: the few lines move in place, from the end back, so
+        // that the indices before them stay good.
+        auto next = insertions.rbegin();
+        for (std::size_t i = lines.size() + 1; i-- > 0;) {
+            for (; next != insertions.rend() && next->before == i; ++next)
+                lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(i), std::move(next->line));
+            if (i > 0 && removed[i - 1])
+                lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i - 1));
+        }
+        return count;
+    }
     std::vector<ExtraLine> merged;
     merged.reserve(lines.size() + insertions.size());
     auto next = insertions.begin();
