@@ -100,7 +100,8 @@ std::optional<std::string> FromDisplay(const QString& text, TextEncoding encodin
             const QByteArray encoded = encoder(QString::fromUcs4(one, 1));
             // EUC-JP as tables use it: JIS X 0208 and half-width kana, not
             // the three-byte JIS X 0212 (8F ...) that few tools read.
-            if (!encoder.hasError() && !encoded.isEmpty() && encoded.front() != '\x8F')
+            const bool jisX0212 = encoding == TextEncoding::EucJp && encoded.startsWith('\x8F');
+            if (!encoder.hasError() && !encoded.isEmpty() && !jisX0212)
                 character = encoded.toStdString();
         } else {
             character = EncodeCharacter(static_cast<char32_t>(c), encoding);
