@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/code_pages.h"
 
+#include "document/table_change.h"
 #include "document/table_document.h"
 
 #include <algorithm>
@@ -89,7 +90,7 @@ std::optional<std::string> CodeValue(const TableDocument& document, std::string_
 }
 
 std::size_t SetPageValues(TableDocument& document, std::string_view lead, std::uint8_t start,
-                          std::span<const std::string> values)
+                          std::span<const std::string> values, LineSplice* splice)
 {
     const std::size_t count = std::min<std::size_t>(values.size(), 256 - std::size_t{start});
     std::vector<ExtraLine>& lines = document.ExtraLines;
@@ -102,7 +103,8 @@ std::size_t SetPageValues(TableDocument& document, std::string_view lead, std::u
                 linesOf[std::move(code->Code)].push_back(i);
         }
     }
-    std::vector<bool> removed(lines.size(), false);
+    // What happens to the lines: new text, removal, new lines before one.
+    std::map<std::size_t, std::optional<ExtraLine>> changed; // nothing: removed
     std::set<std::string> emptied;
     struct Insertion {
         std::size_t before; // the index in `lines` it goes before
@@ -118,11 +120,11 @@ std::size_t SetPageValues(TableDocument& document, std::string_view lead, std::u
         if (found != linesOf.end()) {
             if (value.empty()) {
                 for (std::size_t at : found->second)
-                    removed[at] = true;
+                    changed[at].reset();
                 emptied.insert(code);
             } else {
-                ExtraLine& line = lines[found->second.back()];
-                line.replace(2 * length + 1, std::string::npos, value);
+                const std::size_t at = found->second.back();
+                changed[at] = lines[at].substr(0, 2 * length + 1) + value;
             }
             continue;
         }
@@ -140,34 +142,36 @@ std::size_t SetPageValues(TableDocument& document, std::string_view lead, std::u
                                                              : lines.size();
         insertions.push_back({before, code, HexText(code) + "=" + value});
     }
-    if (insertions.empty() && emptied.empty())
+    if (insertions.empty() && changed.empty())
         return count;
     std::ranges::stable_sort(insertions, [](const Insertion& a, const Insertion& b) {
         return std::tie(a.before, a.code) < std::tie(b.before, b.code);
     });
-    const auto removals = static_cast<std::size_t>(std::ranges::count(removed, true));
-    if (insertions.size() + removals <= 16) {
-        // A key or two: the few lines move in place, from the end back, so
-        // that the indices before them stay good.
-        auto next = insertions.rbegin();
-        for (std::size_t i = lines.size() + 1; i-- > 0;) {
-            for (; next != insertions.rend() && next->before == i; ++next)
-                lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(i), std::move(next->line));
-            if (i > 0 && removed[i - 1])
-                lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i - 1));
-        }
-        return count;
+    // One run of lines, from the first touched to the last, is replaced.
+    std::size_t from = lines.size(), to = 0;
+    if (!changed.empty()) {
+        from = changed.begin()->first;
+        to = changed.rbegin()->first + 1;
     }
-    std::vector<ExtraLine> merged;
-    merged.reserve(lines.size() + insertions.size());
+    if (!insertions.empty()) {
+        from = std::min(from, insertions.front().before);
+        to = std::max(to, insertions.back().before);
+    }
+    std::vector<ExtraLine> run;
     auto next = insertions.begin();
-    for (std::size_t i = 0; i <= lines.size(); ++i) {
+    for (std::size_t i = from; i <= to; ++i) {
         for (; next != insertions.end() && next->before == i; ++next)
-            merged.push_back(std::move(next->line));
-        if (i < lines.size() && !removed[i])
-            merged.push_back(std::move(lines[i]));
+            run.push_back(std::move(next->line));
+        if (i == to)
+            break;
+        if (const auto change = changed.find(i); change == changed.end())
+            run.push_back(lines[i]);
+        else if (change->second)
+            run.push_back(std::move(*change->second));
     }
-    lines = std::move(merged);
+    LineSplice done = SpliceLines(lines, from, to - from, std::move(run));
+    if (splice)
+        *splice = std::move(done);
     return count;
 }
 

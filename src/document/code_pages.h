@@ -12,6 +12,7 @@
 namespace zelvane {
 
 class TableDocument;
+struct LineSplice;
 
 // Codes of two and more bytes ("8140=", "F1F500=") are extra lines of the
 // document, in file order; a page is a view over them: the 256 codes that
@@ -41,8 +42,9 @@ struct MultiByteCode {
 // code's line goes after the last line of the nearest lower code of the
 // same length (else before the nearest higher's, else at the end), as the
 // saved file places it; an empty value removes every line for its code.
+// `splice`, when given, says which run of lines changed, to undo it.
 std::size_t SetPageValues(TableDocument& document, std::string_view lead, std::uint8_t start,
-                          std::span<const std::string> values);
+                          std::span<const std::string> values, LineSplice* splice = nullptr);
 
 // Upper-case hexadecimal digits of bytes: "\x81\x40" gives "8140".
 [[nodiscard]] std::string HexText(std::string_view bytes);

@@ -10,10 +10,12 @@
 
 namespace zelvane {
 
-EditOutcome TableEditor::Changed(std::uint8_t first, std::uint8_t last, std::uint8_t next, bool wasModified)
+EditOutcome TableEditor::Changed(std::uint8_t first, std::uint8_t last, std::uint8_t next, bool wasModified,
+                                 TableChange change)
 {
     m_document.Modified = true;
-    return EditOutcome{.First = first, .Last = last, .Next = next, .ModifiedChanged = !wasModified};
+    return EditOutcome{
+        .First = first, .Last = last, .Next = next, .ModifiedChanged = !wasModified, .Change = std::move(change)};
 }
 
 EditOutcome TableEditor::TypeKey(std::uint8_t code, char32_t character, InputMode mode)
@@ -32,11 +34,26 @@ EditOutcome TableEditor::Backspace(std::uint8_t code, InputMode mode)
 EditOutcome TableEditor::SetValue(std::string_view page, std::uint8_t cell, std::string value)
 {
     const bool wasModified = m_document.Modified;
-    if (page.empty())
+    TableChange change;
+    if (page.empty()) {
+        const EntryWatch watch(m_document, cell, cell);
         m_document.Entries[cell].Value = std::move(value);
-    else
-        SetPageValues(m_document, page, cell, std::span(&value, 1));
-    return Changed(cell, cell, cell, wasModified);
+        watch.Finish(m_document, change);
+    } else {
+        LineSplice splice;
+        SetPageValues(m_document, page, cell, std::span(&value, 1), &splice);
+        change.Lines.push_back(std::move(splice));
+    }
+    return Changed(cell, cell, cell, wasModified, std::move(change));
+}
+
+EditOutcome TableEditor::Empty(std::string_view page, std::uint8_t cell)
+{
+    std::string code(page);
+    code += static_cast<char>(cell);
+    if (!CodeValue(m_document, code))
+        return EditOutcome{.Next = cell};
+    return SetValue(page, cell, {});
 }
 
 EditOutcome TableEditor::TypeBytes(std::string_view page, std::uint8_t cell, std::string_view bytes, InputMode mode)
@@ -66,37 +83,68 @@ EditOutcome TableEditor::Fill(std::string_view page, std::uint8_t start, const s
     if (page.empty())
         return Fill(start, values);
     const bool wasModified = m_document.Modified;
-    const std::size_t written = SetPageValues(m_document, page, start, values);
+    std::size_t replaced = 0;
+    {
+        const PageLines lines(m_document, std::string(page));
+        for (std::size_t i = 0; i < values.size() && start + i < CodeCount; ++i) {
+            const std::size_t at = lines.LastLine(static_cast<std::uint8_t>(start + i));
+            const auto old = at == PageLines::None ? std::nullopt : ParseMultiByteCode(m_document.ExtraLines[at]);
+            replaced += old && !old->Value.empty() && old->Value != values[i];
+        }
+    }
+    LineSplice splice;
+    const std::size_t written = SetPageValues(m_document, page, start, values, &splice);
     const auto next = static_cast<std::uint8_t>(std::min<std::size_t>(start + written, CodeCount - 1));
     if (written == 0)
         return Changed(1, 0, next, wasModified);
-    return Changed(start, static_cast<std::uint8_t>(start + written - 1), next, wasModified);
+    TableChange change;
+    change.Lines.push_back(std::move(splice));
+    EditOutcome outcome = Changed(start, static_cast<std::uint8_t>(start + written - 1), next, wasModified, std::move(change));
+    outcome.Replaced = replaced;
+    return outcome;
 }
 
 EditOutcome TableEditor::Mark(std::uint8_t code)
 {
     const bool wasModified = m_document.Modified;
+    const EntryWatch watch(m_document, code, code);
     if (!MarkSpecial(m_document, code))
         return EditOutcome{.Accepted = false, .Next = code};
-    return Changed(code, code, code, wasModified);
+    TableChange change;
+    watch.Finish(m_document, change);
+    return Changed(code, code, code, wasModified, std::move(change));
 }
 
 EditOutcome TableEditor::Unmark(std::uint8_t code)
 {
     const bool wasModified = m_document.Modified;
+    const EntryWatch watch(m_document, code, code);
     if (!UnmarkSpecial(m_document, code))
         return EditOutcome{.Next = code};
-    return Changed(code, code, code, wasModified);
+    TableChange change;
+    watch.Finish(m_document, change);
+    return Changed(code, code, code, wasModified, std::move(change));
 }
 
 EditOutcome TableEditor::Fill(std::uint8_t start, const std::vector<std::string>& values)
 {
     const bool wasModified = m_document.Modified;
-    const std::uint8_t next = FillEntries(m_document, start, values);
     if (values.empty())
-        return Changed(1, 0, next, wasModified);
+        return Changed(1, 0, start, wasModified);
     const auto written = std::min<std::size_t>(values.size(), CodeCount - start);
-    return Changed(start, static_cast<std::uint8_t>(start + written - 1), next, wasModified);
+    const auto last = static_cast<std::uint8_t>(start + written - 1);
+    const EntryWatch watch(m_document, start, last);
+    std::size_t replaced = 0;
+    for (std::size_t i = 0; i < written; ++i) {
+        const std::string& old = m_document.Entries[start + i].Value;
+        replaced += !old.empty() && old != values[i];
+    }
+    const std::uint8_t next = FillEntries(m_document, start, values);
+    TableChange change;
+    watch.Finish(m_document, change);
+    EditOutcome outcome = Changed(start, last, next, wasModified, std::move(change));
+    outcome.Replaced = replaced;
+    return outcome;
 }
 
 EditOutcome TableEditor::FillFromList(std::uint8_t start, std::span<const std::string_view> list, InputMode script,

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "document/table_change.h"
 #include "kana/fill_sequences.h"
 #include "kana/input_mode.h"
 
@@ -26,6 +27,10 @@ struct EditOutcome {
     std::uint8_t Next = 0;
     // Modified went from false to true.
     bool ModifiedChanged = false;
+    // What changed, to undo and redo it.
+    TableChange Change;
+    // For a fill: how many values it replaced by others.
+    std::size_t Replaced = 0;
 
     [[nodiscard]] bool ChangedAny() const noexcept { return First <= Last; }
 };
@@ -61,14 +66,17 @@ public:
     EditOutcome TypeBytes(std::string_view page, std::uint8_t cell, std::string_view bytes, InputMode mode);
     EditOutcome Backspace(std::string_view page, std::uint8_t cell, InputMode mode);
     EditOutcome Fill(std::string_view page, std::uint8_t start, const std::vector<std::string>& values);
+    // The cell emptied at once (a cut): every line of a longer code goes.
+    EditOutcome Empty(std::string_view page, std::uint8_t cell);
 
 private:
     // Gives one cell of a page its value.
     EditOutcome SetValue(std::string_view page, std::uint8_t cell, std::string value);
 
     // Sets Modified and describes a change of the codes first to last;
-    // `wasModified` is the flag before the edit.
-    EditOutcome Changed(std::uint8_t first, std::uint8_t last, std::uint8_t next, bool wasModified);
+    // `wasModified` is the flag before the edit, `change` what it changed.
+    EditOutcome Changed(std::uint8_t first, std::uint8_t last, std::uint8_t next, bool wasModified,
+                        TableChange change = {});
 
     TableDocument& m_document;
 };

@@ -7,6 +7,8 @@
 
 #include <QTest>
 
+#include <functional>
+
 using namespace zelvane;
 
 class EditingRulesTest : public QObject {
@@ -19,7 +21,12 @@ private slots:
     void pages_and_code_values_data();
     void pages_and_code_values();
     void page_edits_change_the_lines();
+    void every_edit_undone_and_redone_data();
+    void every_edit_undone_and_redone();
 };
+
+using Edit = std::function<TableChange(TableDocument&, TableEditor&)>;
+Q_DECLARE_METATYPE(Edit)
 
 using Letters = std::vector<std::string>;
 Q_DECLARE_METATYPE(Letters)
@@ -140,6 +147,58 @@ void EditingRulesTest::page_edits_change_the_lines()
     editor.TypeBytes(page, 0x00, "0", InputMode::Ascii);
     QCOMPARE(document.ExtraLines, (std::vector<std::string>{"# kanji", "8800=0", "889f=ab", "88A0=x", "88FE=y", "88FF=z", "@end"}));
     QVERIFY(!CodeValue(document, "\x88\xA1"));
+}
+
+void EditingRulesTest::every_edit_undone_and_redone_data()
+{
+    QTest::addColumn<Edit>("edit");
+    const std::string page("\x88");
+    auto outcome = [](EditOutcome o) { return std::move(o.Change); };
+    QTest::newRow("typed_keys_in_one_cell_are_one_step") << Edit([=](TableDocument&, TableEditor& e) {
+        TableChange change = outcome(e.TypeKey(0x41, 'x', InputMode::Ascii));
+        change.Absorb(outcome(e.TypeKey(0x41, 'y', InputMode::Ascii)));
+        return change;
+    });
+    QTest::newRow("backspace") << Edit([=](TableDocument&, TableEditor& e) { return outcome(e.Backspace(0x41, InputMode::Ascii)); });
+    QTest::newRow("fill_over_a_mark") << Edit([=](TableDocument&, TableEditor& e) { return outcome(e.Fill(0xFE, {"a", "b", "c"})); });
+    QTest::newRow("mark") << Edit([=](TableDocument&, TableEditor& e) { return outcome(e.Mark(0x2F)); });
+    QTest::newRow("unmark") << Edit([=](TableDocument&, TableEditor& e) { return outcome(e.Unmark(0xFF)); });
+    QTest::newRow("page_new_code_then_key_after_it") << Edit([=](TableDocument&, TableEditor& e) {
+        TableChange change = outcome(e.TypeBytes(page, 0x9E, "n", InputMode::Ascii));
+        change.Absorb(outcome(e.TypeBytes(page, 0x9F, "z", InputMode::Ascii)));
+        return change;
+    });
+    QTest::newRow("page_cell_emptied") << Edit([=](TableDocument&, TableEditor& e) { return outcome(e.Empty(page, 0xA0)); });
+    QTest::newRow("page_fill") << Edit([=](TableDocument&, TableEditor& e) { return outcome(e.Fill(page, 0x9E, {"p", "q", "r"})); });
+    QTest::newRow("manager_lines_and_bookmarks") << Edit([](TableDocument& d, TableEditor&) {
+        TableChange change;
+        change.Lines.push_back(ReplaceLines(d.ExtraLines, {"# kanji", "# new", "88a0=x"}));
+        change.BookmarksBefore = d.Bookmarks;
+        d.Bookmarks[1] = {2, "b"};
+        change.BookmarksAfter = d.Bookmarks;
+        return change;
+    });
+}
+
+void EditingRulesTest::every_edit_undone_and_redone()
+{
+    QFETCH(Edit, edit);
+    TableDocument document;
+    QVERIFY(ParseTable(document, "# kanji\n889f=a\n88a0=x\n88A0=y\n41=A\n2F=/\n/FF=<END>\nFE=*\n(1h)a\n"));
+    const TableDocument before = document;
+    TableEditor editor(document);
+    const TableChange change = edit(document, editor);
+    QVERIFY(!change.Empty());
+    const TableDocument after = document;
+    QVERIFY(!(after.Entries == before.Entries && after.ExtraLines == before.ExtraLines && after.Bookmarks == before.Bookmarks));
+    for (int round = 0; round < 2; ++round) {
+        change.Undo(document);
+        QVERIFY(document.Entries == before.Entries && document.ExtraLines == before.ExtraLines
+                && document.Bookmarks == before.Bookmarks);
+        change.Redo(document);
+        QVERIFY(document.Entries == after.Entries && document.ExtraLines == after.ExtraLines
+                && document.Bookmarks == after.Bookmarks);
+    }
 }
 
 QTEST_APPLESS_MAIN(EditingRulesTest)
