@@ -16,6 +16,7 @@ target_sources(zelvane_gui PRIVATE
     editor/caps_lock.cpp
     editor/cell_delegate.cpp
     editor/command_line.cpp
+    editor/edit_history.cpp
     editor/file_commands.cpp
     editor/main_menus.cpp
     editor/main_window.cpp

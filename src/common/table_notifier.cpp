@@ -2,6 +2,7 @@
 #include "common/table_notifier.h"
 
 #include "document/table_document.h"
+#include "document/table_change.h"
 #include "document/table_editor.h"
 
 namespace zelvane {
@@ -21,6 +22,12 @@ void TableNotifier::Apply(const EditOutcome& outcome, bool lines)
             emit listsChanged();
     }
     SyncModified();
+}
+
+void TableNotifier::Record(TableChange change, const QString& name)
+{
+    if (m_recorder)
+        m_recorder(std::move(change), name);
 }
 
 void TableNotifier::ListsChanged()

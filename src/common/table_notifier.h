@@ -2,13 +2,16 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
 #include <cstdint>
+#include <functional>
 
 namespace zelvane {
 
 class TableDocument;
 struct EditOutcome;
+struct TableChange;
 
 // The one voice that says the open table changed. Whoever changes the
 // document tells the notifier; the grid, the status bar, the caption and
@@ -38,6 +41,11 @@ public:
     // The table is shown in another encoding; no byte changed.
     void EncodingChanged();
 
+    // A change already made, as one step of the table's history (a
+    // manager's); the window says where the history is kept.
+    void Record(TableChange change, const QString& name);
+    void SetRecorder(std::function<void(TableChange, const QString&)> recorder) { m_recorder = std::move(recorder); }
+
 signals:
     void modifiedChanged(bool modified);
     void entriesChanged(std::uint8_t first, std::uint8_t last);
@@ -52,6 +60,7 @@ private:
 
     TableDocument& m_document;
     bool m_modifiedShown = false;
+    std::function<void(TableChange, const QString&)> m_recorder;
 };
 
 } // namespace zelvane

@@ -5,6 +5,7 @@
 #include "common/fonts.h"
 #include "common/table_notifier.h"
 #include "dialogs/dialog_parts.h"
+#include "document/table_change.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -30,6 +31,7 @@ const auto Close = QStringLiteral("&Chiudi");
 const auto BadAddress =
     QStringLiteral("Si è verificato un errore. Probabilmente l'indirizzo non è\r\nespresso in un formato corretto.");
 const auto Full = QStringLiteral("Ci sono già %1 bookmark, il massimo consentito.\r\nEliminane uno prima di aggiungerne un altro.");
+const auto Step = QStringLiteral("bookmark");
 const auto NotInEncoding = QStringLiteral("Il carattere «%1» non esiste nella codifica %2 della tabella.");
 const auto EmptyTitle = QStringLiteral("Il titolo del bookmark non può essere vuoto.");
 } // namespace Texts
@@ -175,9 +177,14 @@ bool BookmarkManager::ReadTitle(std::string& title)
 
 void BookmarkManager::Store()
 {
+    TableChange change;
+    change.BookmarksBefore = m_document.Bookmarks;
     std::ranges::fill(m_document.Bookmarks, Bookmark{});
     std::ranges::copy(m_slots.Entries(), m_document.Bookmarks.begin());
+    change.BookmarksAfter = m_document.Bookmarks;
     m_notifier.SetModified(true);
+    if (change.BookmarksBefore != change.BookmarksAfter)
+        m_notifier.Record(std::move(change), Texts::Step);
 }
 
 void BookmarkManager::cmdAdd_Click()

@@ -4,6 +4,7 @@
 #include "common/eight_bit_text.h"
 #include "common/table_notifier.h"
 #include "dialogs/dialog_parts.h"
+#include "document/table_change.h"
 #include "document/table_line.h"
 
 #include <QGroupBox>
@@ -25,6 +26,7 @@ const auto Update = QStringLiteral("A&ggiorna");
 const auto Add = QStringLiteral("&Aggiungi");
 const auto Delete = QStringLiteral("&Cancella");
 const auto Close = QStringLiteral("&Chiudi");
+const auto Step = QStringLiteral("linee extra");
 const auto NotInEncoding = QStringLiteral("Il carattere «%1» non esiste nella codifica %2 della tabella.");
 const auto Unreadable = QStringLiteral("Questa linea non si potrebbe rileggere dal file: %1.\r\nCorreggila e riprova.");
 } // namespace Texts
@@ -185,8 +187,10 @@ void ExtraLinesManager::WriteBack()
     std::ranges::copy_if(m_lines.Entries(), std::back_inserter(lines), [](const ExtraLine& line) { return !line.empty(); });
     if (lines == m_document.ExtraLines)
         return;
-    m_document.ExtraLines = std::move(lines);
+    TableChange change;
+    change.Lines.push_back(ReplaceLines(m_document.ExtraLines, std::move(lines)));
     m_notifier.SetModified(true);
+    m_notifier.Record(std::move(change), Texts::Step);
     // The grid shows pages of these lines; this list is the table's now.
     m_writing = true;
     m_notifier.ListsChanged();

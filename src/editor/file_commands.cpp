@@ -200,8 +200,10 @@ bool FileCommands::Write(const std::string& path)
         ShowFileError(Texts::WriteFailed, PathText(path), result.message);
         return false;
     }
-    if (followedFile)
+    if (followedFile) {
         m_notifier.FollowedFile();
+        emit this->followedFile();
+    }
     m_notifier.SetModified(false);
     if (m_document.FileName != oldName)
         m_notifier.FileNameChanged();

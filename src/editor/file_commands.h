@@ -46,6 +46,9 @@ signals:
     void aboutToSave();
     // The table was written.
     void saved();
+    // A save brought the table in line with what its file now says: the
+    // steps of its history no longer fit it.
+    void followedFile();
 
 private:
     [[nodiscard]] QString ChooseFile(DialogPurpose purpose);

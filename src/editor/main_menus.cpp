@@ -44,11 +44,24 @@ MenuActions BuildMenus(MainWindow& window)
     addItem(file, "mnuClose", QStringLiteral("&Chiudi Zelvane"), QKeySequence(Qt::CTRL | Qt::Key_Q),
             &MainWindow::mnuClose_Click);
 
+    MenuActions actions;
     QMenu* edit = addMenu(nullptr, "mnuEdit", QStringLiteral("&Modifica"));
-    addItem(edit, "mnuPaste", QStringLiteral("&Incolla"), QKeySequence(Qt::CTRL | Qt::Key_V), &MainWindow::mnuPaste_Click);
+    // Annulla and Ripeti run the history's steps; the window connects them.
+    actions.undo = addItem(edit, "mnuUndo", QStringLiteral("&Annulla"), QKeySequence(Qt::CTRL | Qt::Key_Z), [] {});
+    actions.redo = addItem(edit, "mnuRedo", QStringLiteral("&Ripeti"), QKeySequence(Qt::CTRL | Qt::Key_Y), [] {});
     edit->addSeparator();
+    addItem(edit, "mnuCut", QStringLiteral("&Taglia"), QKeySequence(Qt::CTRL | Qt::Key_X), &MainWindow::mnuCut_Click);
+    addItem(edit, "mnuCopy", QStringLiteral("&Copia"), QKeySequence(Qt::CTRL | Qt::Key_C), &MainWindow::mnuCopy_Click);
+    addItem(edit, "mnuPaste", QStringLiteral("&Incolla"), QKeySequence(Qt::CTRL | Qt::Key_V), &MainWindow::mnuPaste_Click);
+    addItem(edit, "mnuPasteSequence", QStringLiteral("Incolla in se&quenza"),
+            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V), &MainWindow::mnuPasteSequence_Click);
+    edit->addSeparator();
+    addItem(edit, "mnuFind", QStringLiteral("&Trova..."), QKeySequence(Qt::CTRL | Qt::Key_F), &MainWindow::mnuFind_Click);
+    addItem(edit, "mnuFindNext", QStringLiteral("Trova s&uccessivo"), QKeySequence(Qt::Key_F3),
+            &MainWindow::mnuFindNext_Click);
     addItem(edit, "mnuGoTo", QStringLiteral("&Vai al codice..."), QKeySequence(Qt::CTRL | Qt::Key_G),
             &MainWindow::mnuGoTo_Click);
+    edit->addSeparator();
     addItem(edit, "mnuNextPage", QStringLiteral("Pagina su&ccessiva"), QKeySequence(Qt::CTRL | Qt::Key_PageDown),
             &MainWindow::mnuNextPage_Click);
     addItem(edit, "mnuPrevPage", QStringLiteral("Pagina p&recedente"), QKeySequence(Qt::CTRL | Qt::Key_PageUp),
@@ -57,7 +70,6 @@ MenuActions BuildMenus(MainWindow& window)
     QMenu* options = addMenu(nullptr, "mnuOptions", QStringLiteral("&Opzioni"));
     addItem(options, "mnuBook", QStringLiteral("G&estione Bookmarks..."), {}, &MainWindow::mnuBook_Click);
     addItem(options, "mnuExtra", QStringLiteral("&Gestione Linee Extra..."), {}, &MainWindow::mnuExtra_Click);
-    MenuActions actions;
     QMenu* input = addMenu(options, "mnuInput", QStringLiteral("&Modalità Input..."));
     actions.inputModes = {
         checkable(addItem(input, "mnuASCII", QStringLiteral("ASCII"), QKeySequence(Qt::CTRL | Qt::Key_A),

@@ -17,6 +17,8 @@ class ToolBar;
 struct MenuActions {
     std::array<QAction*, 3> inputModes{};  // ASCII, Hiragana, Katakana
     std::array<QAction*, 4> encodings{};   // in the order of TextEncoding
+    QAction* undo = nullptr;
+    QAction* redo = nullptr;
 };
 
 // Fills the window's menu bar, each item wired to the window's slot of its

@@ -9,6 +9,7 @@
 #include "dialogs/extra_lines_manager.h"
 #include "dialogs/guide_window.h"
 #include "editor/caps_lock.h"
+#include "editor/edit_history.h"
 #include "editor/main_menus.h"
 #include "editor/file_commands.h"
 #include "editor/status_bar.h"
@@ -29,6 +30,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -49,6 +51,26 @@ const auto NotInEncoding = QStringLiteral("Il carattere «%1» non esiste nella 
 const auto GoToTitle = QStringLiteral("Vai al codice");
 const auto GoToLabel = QStringLiteral("Codice esadecimale (una o più coppie di cifre):");
 const auto OneBytePage = QStringLiteral("Codici di un byte");
+const auto FindTitle = QStringLiteral("Trova");
+const auto NotFound = QStringLiteral("Nessuna cella contiene «%1»");
+const auto Replaced = QStringLiteral("riempimento: %1");
+const auto TypingStep = QStringLiteral("digitazione");
+const auto FillStep = QStringLiteral("riempimento");
+const auto MarkStep = QStringLiteral("contrassegno");
+const auto UnmarkStep = QStringLiteral("rimozione del contrassegno");
+const auto PasteStep = QStringLiteral("incolla");
+const auto PasteSequenceStep = QStringLiteral("incolla in sequenza");
+const auto CutStep = QStringLiteral("taglia");
+
+// "nessun valore sostituito", "1 valore sostituito", "3 valori sostituiti".
+QString ReplacedCount(std::size_t count)
+{
+    if (count == 0)
+        return QStringLiteral("nessun valore sostituito");
+    if (count == 1)
+        return QStringLiteral("1 valore sostituito");
+    return QStringLiteral("%1 valori sostituiti").arg(count);
+}
 } // namespace Texts
 
 constexpr int ClientWidth = 531;
@@ -76,6 +98,13 @@ MainWindow::MainWindow(QWidget* parent)
     connect(m_files, &FileCommands::saved, this, [this] { MoveToCode(0); });
 
     m_menus = BuildMenus(*this);
+    m_history = new EditHistory(*m_notifier, m_menus.undo, m_menus.redo, this);
+    m_notifier->SetRecorder([this](TableChange change, const QString& step) { m_history->Record(std::move(change), step); });
+    connect(m_files, &FileCommands::saved, m_history, &EditHistory::MarkSaved);
+    connect(m_files, &FileCommands::followedFile, m_history, &EditHistory::Clear);
+    connect(m_notifier, &TableNotifier::replaced, m_history, &EditHistory::Clear);
+    auto* findPrevious = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), this);
+    connect(findPrevious, &QShortcut::activated, this, &MainWindow::FindPrevious);
     m_toolbar = BuildToolbar(*this);
     connect(m_toolbar, &ToolBar::buttonClicked, this, &MainWindow::Toolbar1_ButtonClick);
     connect(m_toolbar, &ToolBar::itemClicked, this, &MainWindow::Toolbar1_ButtonMenuClick);
@@ -332,10 +361,16 @@ void MainWindow::RefreshEncoding()
 
 // ---- Editing ----
 
-void MainWindow::Edited(const EditOutcome& outcome)
+void MainWindow::Edited(EditOutcome outcome, const QString& step, bool typing)
 {
     // On a page of longer codes an edit changes the extra lines.
     m_notifier->Apply(outcome, !currentPage().empty());
+    std::string cell = currentPage();
+    cell += static_cast<char>(currentCode());
+    if (typing)
+        m_history->RecordTyping(std::move(outcome.Change), step, cell);
+    else
+        m_history->Record(std::move(outcome.Change), step);
     if (outcome.Next != currentCode())
         MoveToCode(outcome.Next);
     else
@@ -345,25 +380,37 @@ void MainWindow::Edited(const EditOutcome& outcome)
 void MainWindow::TypeCharacter(char32_t character)
 {
     const char32_t one[] = {character};
-    TypeText(QString::fromUcs4(one, 1));
+    TypeInto(QString::fromUcs4(one, 1), Texts::TypingStep, true);
 }
 
 void MainWindow::TypeText(const QString& text)
 {
+    TypeInto(text, Texts::PasteStep, false);
+}
+
+void MainWindow::TypeInto(const QString& text, const QString& step, bool typing)
+{
+    TakeManagerLinesForPage();
+    // The characters of one text are one step.
+    EditOutcome typed{.Next = currentCode()};
+    QString refused;
     for (char32_t character : text.toUcs4()) {
         // Line breaks and other control characters never type.
         if (character < 0x20 || character == 0x7F || (character >= 0x80 && character < 0xA0))
             continue;
-        QString refused;
         const char32_t one[] = {character};
         const std::optional<std::string> bytes = FromDisplay(QString::fromUcs4(one, 1), m_document.Encoding, &refused);
-        if (!bytes) {
-            m_statusBar->ShowNotice(Texts::NotInEncoding.arg(refused, EncodingName(m_document.Encoding)));
-            return;
-        }
-        TakeManagerLinesForPage();
-        Edited(m_editor.TypeBytes(currentPage(), currentCode(), *bytes, m_inputMode));
+        if (!bytes)
+            break;
+        EditOutcome outcome = m_editor.TypeBytes(currentPage(), currentCode(), *bytes, m_inputMode);
+        typed.Change.Absorb(std::move(outcome.Change));
+        typed.First = outcome.First;
+        typed.Last = outcome.Last;
+        typed.ModifiedChanged = typed.ModifiedChanged || outcome.ModifiedChanged;
     }
+    Edited(std::move(typed), step, typing);
+    if (!refused.isEmpty())
+        m_statusBar->ShowNotice(Texts::NotInEncoding.arg(refused, EncodingName(m_document.Encoding)));
 }
 
 void MainWindow::TakeManagerLinesForPage()
@@ -375,10 +422,121 @@ void MainWindow::TakeManagerLinesForPage()
 
 void MainWindow::mnuPaste_Click() { TypeText(QGuiApplication::clipboard()->text()); }
 
+void MainWindow::mnuCopy_Click()
+{
+    QGuiApplication::clipboard()->setText(ToDisplay(m_model->Value(currentCode()), m_document.Encoding));
+}
+
+void MainWindow::mnuCut_Click()
+{
+    mnuCopy_Click();
+    TakeManagerLinesForPage();
+    Edited(m_editor.Empty(currentPage(), currentCode()), Texts::CutStep);
+}
+
+void MainWindow::mnuPasteSequence_Click()
+{
+    std::vector<std::string> values;
+    for (char32_t character : QGuiApplication::clipboard()->text().toUcs4()) {
+        if (character < 0x20 || character == 0x7F || (character >= 0x80 && character < 0xA0))
+            continue;
+        const char32_t one[] = {character};
+        QString refused;
+        const std::optional<std::string> bytes = FromDisplay(QString::fromUcs4(one, 1), m_document.Encoding, &refused);
+        if (!bytes) {
+            m_statusBar->ShowNotice(Texts::NotInEncoding.arg(refused, EncodingName(m_document.Encoding)));
+            return;
+        }
+        values.push_back(*bytes);
+    }
+    if (values.empty())
+        return;
+    TakeManagerLinesForPage();
+    Filled(m_editor.Fill(currentPage(), currentCode(), values), Texts::PasteSequenceStep);
+}
+
+void MainWindow::Filled(EditOutcome outcome, const QString& step)
+{
+    const std::size_t replaced = outcome.Replaced;
+    Edited(std::move(outcome), step);
+    m_statusBar->AddNotice(Texts::Replaced.arg(Texts::ReplacedCount(replaced)));
+}
+
+void MainWindow::mnuFind_Click()
+{
+    if (!m_findWindow) {
+        // A box beside the grid that does not block it.
+        m_findWindow = new QWidget(nullptr, Qt::Tool);
+        m_findWindow->setObjectName(QStringLiteral("frmFind"));
+        m_findWindow->setWindowTitle(Texts::FindTitle);
+        m_findWindow->setAttribute(Qt::WA_DeleteOnClose);
+        auto* layout = new QVBoxLayout(m_findWindow);
+        m_findBox = new QLineEdit(m_findWindow);
+        m_findBox->setObjectName(QStringLiteral("txtFind"));
+        m_findBox->setValidator(new LineValidator(m_findBox));
+        m_findBox->setMinimumWidth(220);
+        layout->addWidget(m_findBox);
+        connect(m_findBox, &QLineEdit::returnPressed, this, &MainWindow::mnuFindNext_Click);
+        // F3 works in the box too.
+        m_findWindow->addAction(findChild<QAction*>(QStringLiteral("mnuFindNext")));
+        auto* previous = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), m_findWindow);
+        connect(previous, &QShortcut::activated, this, &MainWindow::FindPrevious);
+        m_findWindow->move(BesideWindow(this, m_findWindow->sizeHint()));
+    }
+    m_findWindow->show();
+    m_findWindow->raise();
+    m_findWindow->activateWindow();
+    m_findBox->setFocus();
+    m_findBox->selectAll();
+}
+
+void MainWindow::mnuFindNext_Click() { Find(+1); }
+void MainWindow::FindPrevious() { Find(-1); }
+
+void MainWindow::Find(int direction)
+{
+    if (!m_findBox || m_findBox->text().isEmpty()) {
+        mnuFind_Click();
+        return;
+    }
+    const QString wanted = m_findBox->text();
+    std::vector<std::string> pages = CodePages(m_document);
+    const std::string shown = currentPage();
+    if (std::ranges::find(pages, shown) == pages.end())
+        pages.insert(std::ranges::lower_bound(pages, shown), shown);
+    const auto here = static_cast<std::size_t>(std::ranges::find(pages, shown) - pages.begin());
+    // Every cell once, from the one after the current, the current last.
+    const std::size_t cells = pages.size() * CodeCount;
+    const std::size_t start = here * CodeCount + currentCode();
+    std::size_t pageOf = pages.size();
+    PageLines lines;
+    for (std::size_t step = 1; step <= cells; ++step) {
+        const std::size_t at = (start + cells + (direction > 0 ? step : cells - step)) % cells;
+        const std::size_t page = at / CodeCount;
+        const auto cell = static_cast<std::uint8_t>(at % CodeCount);
+        if (page != pageOf) {
+            lines = PageLines(m_document, pages[page]);
+            pageOf = page;
+        }
+        std::string value;
+        if (pages[page].empty()) {
+            value = m_document.Entries[cell].Value;
+        } else if (const std::size_t line = lines.LastLine(cell); line != PageLines::None) {
+            value = std::string(ParseMultiByteCode(m_document.ExtraLines[line])->Value);
+        }
+        if (!value.empty() && ToDisplay(value, m_document.Encoding).contains(wanted, Qt::CaseInsensitive)) {
+            ShowPage(pages[page]);
+            MoveToCode(cell);
+            return;
+        }
+    }
+    m_statusBar->ShowNotice(Texts::NotFound.arg(wanted));
+}
+
 void MainWindow::Backspace()
 {
     TakeManagerLinesForPage();
-    Edited(m_editor.Backspace(currentPage(), currentCode(), m_inputMode));
+    Edited(m_editor.Backspace(currentPage(), currentCode(), m_inputMode), Texts::TypingStep, true);
 }
 
 bool MainWindow::OnFirstPage()
@@ -393,7 +551,7 @@ bool MainWindow::OnFirstPage()
 void MainWindow::UnmarkSpecial()
 {
     if (OnFirstPage())
-        Edited(m_editor.Unmark(currentCode()));
+        Edited(m_editor.Unmark(currentCode()), Texts::UnmarkStep);
 }
 
 void MainWindow::MarkSpecial()
@@ -406,19 +564,20 @@ void MainWindow::MarkSpecial()
         box.exec();
         return;
     }
-    Edited(outcome);
+    Edited(outcome, Texts::MarkStep);
 }
 
 void MainWindow::FillCharRange(std::uint8_t first, std::uint8_t last)
 {
     TakeManagerLinesForPage();
-    Edited(m_editor.Fill(currentPage(), currentCode(), CharRangeSequence(first, last)));
+    Filled(m_editor.Fill(currentPage(), currentCode(), CharRangeSequence(first, last)), Texts::FillStep);
 }
 
 void MainWindow::FillFromList(std::span<const std::string_view> list, InputMode script, LetterCase letterCase)
 {
     TakeManagerLinesForPage();
-    Edited(m_editor.Fill(currentPage(), currentCode(), ListSequence(list, script, letterCase, m_document.Encoding)));
+    Filled(m_editor.Fill(currentPage(), currentCode(), ListSequence(list, script, letterCase, m_document.Encoding)),
+           Texts::FillStep);
 }
 
 void MainWindow::Toolbar1_ButtonClick(int index) { m_toolbar->Run(index); }
@@ -426,7 +585,12 @@ void MainWindow::Toolbar1_ButtonMenuClick(int button, int item) { m_toolbar->Run
 
 // ---- What the window shows ----
 
-void MainWindow::TableGrid_EnterCell() { RefreshStatusText(); }
+void MainWindow::TableGrid_EnterCell()
+{
+    // Keys typed into another cell are another step.
+    m_history->EndTyping();
+    RefreshStatusText();
+}
 
 void MainWindow::RefreshCaption()
 {

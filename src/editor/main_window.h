@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+class QLineEdit;
+
 namespace zelvane {
 
 class AboutWindow;
@@ -27,6 +29,7 @@ class TableGrid;
 class TableModel;
 class TableNotifier;
 class ToolBar;
+class EditHistory;
 
 // The editor's one main window: it owns the open table and wires the
 // menus, the toolbar, the grid and the status bar to the editing rules and
@@ -58,7 +61,8 @@ public:
     // A printable character typed into the current cell, in the table's
     // encoding; one it cannot hold is refused in the status text.
     void TypeCharacter(char32_t character);
-    // Text typed into the current cell as keys would, character by character.
+    // Text typed into the current cell as keys would, character by character,
+    // as one step of the history.
     void TypeText(const QString& text);
     void Backspace();
     void MarkSpecial();
@@ -84,7 +88,15 @@ public slots:
     void mnuASCII_Click();
     void mnuHira_Click();
     void mnuKata_Click();
+    void mnuCut_Click();
+    void mnuCopy_Click();
     void mnuPaste_Click();
+    void mnuPasteSequence_Click();
+    // Shows the find box; Enter in it finds the next cell.
+    void mnuFind_Click();
+    void mnuFindNext_Click();
+    // Shift+F3.
+    void FindPrevious();
     void mnuGoTo_Click();
     void mnuNextPage_Click();
     void mnuPrevPage_Click();
@@ -120,8 +132,16 @@ private:
     void StepPage(int step);
     // A mark is for the one-byte codes: elsewhere, says so.
     bool OnFirstPage();
-    // Applies an edit and moves to the code it names.
-    void Edited(const EditOutcome& outcome);
+    // Applies an edit, records it as a step named `step` of the history
+    // (typing steps of one cell merge) and moves to the code it names.
+    void Edited(EditOutcome outcome, const QString& step, bool typing = false);
+    // Types `text` into the current cell; `step` names it in the history.
+    void TypeInto(const QString& text, const QString& step, bool typing);
+    // A fill's edit, and the count of values it replaced in the status text.
+    void Filled(EditOutcome outcome, const QString& step);
+    // The next (+1) or previous (-1) cell whose shown value holds the find
+    // box's text, in code order through the pages, wrapping.
+    void Find(int direction);
 
     void RefreshCaption();
     void RefreshStatusText();
@@ -138,6 +158,9 @@ private:
     StatusBar* m_statusBar = nullptr;
     ToolBar* m_toolbar = nullptr;
     MenuActions m_menus;
+    EditHistory* m_history = nullptr;
+    QPointer<QWidget> m_findWindow;
+    QLineEdit* m_findBox = nullptr;
 
     QPointer<ExtraLinesManager> m_extraLines;
     QPointer<BookmarkManager> m_bookmarks;

@@ -60,6 +60,12 @@ void StatusBar::ShowSelected(const QString& digits, const QString& value)
     PanelAt(SelectedCode)->setText(SelectedText.arg(digits, value));
 }
 
+void StatusBar::AddNotice(const QString& notice)
+{
+    QLabel* panel = PanelAt(SelectedCode);
+    panel->setText(panel->text() + QStringLiteral(" — ") + notice);
+}
+
 void StatusBar::ShowNotice(const QString& notice)
 {
     PanelAt(SelectedCode)->setText(notice);

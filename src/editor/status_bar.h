@@ -27,6 +27,8 @@ public:
     void ShowSelected(const QString& digits, const QString& value);
     // A passing word in the first panel, until the next move or edit.
     void ShowNotice(const QString& notice);
+    // A passing word after the current code and value.
+    void AddNotice(const QString& notice);
     void ShowModified(bool modified);
     void ShowCapsLock(bool on);
     void ShowInputMode(InputMode mode);

@@ -24,6 +24,9 @@ private slots:
     void fill_stops_at_the_page_end_and_marks_stay_on_the_first();
     void go_to_and_page_steps();
     void manager_shows_kanji_lines_and_follows_the_grid();
+    void undo_and_redo_back_to_the_saved_table();
+    void find_across_pages_wrapping();
+    void sequence_paste_stops_at_the_page_end();
 
 private:
     [[nodiscard]] static QByteArray Sjis(const QString& text) { return QStringEncoder("Shift_JIS")(text); }
@@ -153,6 +156,76 @@ void PagesTest::manager_shows_kanji_lines_and_follows_the_grid()
     QCOMPARE(ToolEntries().last(), QStringLiteral("# 漢字"));
     QVERIFY(ToolEntries().contains(QStringLiteral("889F=亜y")));
     QCOMPARE(Lines().last(), "# " + Sjis(QStringLiteral("漢字")));
+}
+
+void PagesTest::undo_and_redo_back_to_the_saved_table()
+{
+    const auto value = [this](int code) { return QByteArray::fromStdString(Document().Entries[code].Value); };
+    Select(0x41);
+    ToolbarEntry(8)->trigger(); // capitals over あ
+    QVERIFY(Panel(1)->text().endsWith(QStringLiteral("riempimento: 1 valore sostituito")));
+    TypeInto(0x60, QStringLiteral("ab")); // one step
+    TypeInto(0x7F, QStringLiteral("c"));
+    QCOMPARE(Action("mnuUndo")->text(), QStringLiteral("&Annulla digitazione"));
+    QVERIFY(!Action("mnuRedo")->isEnabled());
+
+    QTest::keyClick(Grid(), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(Grid(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(value(0x60), QByteArray());
+    QVERIFY(Document().Modified);
+    QCOMPARE(Action("mnuUndo")->text(), QStringLiteral("&Annulla riempimento"));
+    QTest::keyClick(Grid(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(value(0x41), Sjis(QStringLiteral("あ")));
+    QCOMPARE(value(0x42), QByteArray());
+    QVERIFY(!Document().Modified && !Panel(2)->isEnabled() && !Action("mnuUndo")->isEnabled());
+
+    QTest::keyClick(Grid(), Qt::Key_Y, Qt::ControlModifier);
+    QTest::keyClick(Grid(), Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(value(0x5A), QByteArray("Z"));
+    QCOMPARE(value(0x60), QByteArray("ab"));
+    QVERIFY(Document().Modified && Panel(2)->isEnabled());
+    QCOMPARE(Action("mnuRedo")->text(), QStringLiteral("&Ripeti digitazione"));
+
+    // Saved, the table is clean there; a bookmark added is a step too.
+    m_window->mnuSave_Click();
+    OpenTool("mnuBook", "frmBook");
+    ToolBox("txtAddr")->setText(QStringLiteral("10"));
+    ToolBox("txtTitle")->setText(QStringLiteral("Menu"));
+    ToolButton("cmdAdd")->click();
+    QCOMPARE(Document().BookmarkCount(), std::size_t{1});
+    Action("mnuUndo")->trigger();
+    QCOMPARE(Document().BookmarkCount(), std::size_t{0});
+    QVERIFY(ToolEntries().isEmpty() && !Document().Modified);
+}
+
+void PagesTest::find_across_pages_wrapping()
+{
+    Action("mnuFind")->trigger();
+    auto* box = test::VisibleWindow("frmFind")->findChild<QLineEdit*>(QStringLiteral("txtFind"));
+    box->setText(QStringLiteral("唖"));
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(m_window->currentPage(), std::string("\x88"));
+    QCOMPARE(m_window->currentCode(), std::uint8_t{0xA0});
+    box->setText(QStringLiteral("あ")); // on the first page: the search wraps
+    Action("mnuFindNext")->trigger();
+    QCOMPARE(m_window->currentPage(), std::string());
+    QCOMPARE(m_window->currentCode(), std::uint8_t{0x41});
+    box->setText(QStringLiteral("zzz"));
+    Action("mnuFindNext")->trigger();
+    QCOMPARE(Panel(1)->text(), QStringLiteral("Nessuna cella contiene «zzz»"));
+    QCOMPARE(m_window->currentCode(), std::uint8_t{0x41});
+    test::VisibleWindow("frmFind")->close();
+}
+
+void PagesTest::sequence_paste_stops_at_the_page_end()
+{
+    m_window->ShowPage("\x88");
+    Select(0xFE);
+    QApplication::clipboard()->setText(QStringLiteral("一二三"));
+    Action("mnuPasteSequence")->trigger();
+    QCOMPARE(Lines().mid(Lines().size() - 2), (QByteArrayList{"88FE=" + Sjis(QStringLiteral("一")), "88FF=" + Sjis(QStringLiteral("二"))}));
+    Action("mnuUndo")->trigger(); // one step
+    QVERIFY(!Lines().last().startsWith("88F"));
 }
 
 ZELVANE_GUI_TEST_MAIN(PagesTest)
