@@ -53,7 +53,7 @@ const auto GoToLabel = QStringLiteral("Codice esadecimale (una o più coppie di 
 const auto OneBytePage = QStringLiteral("Codici di un byte");
 const auto FindTitle = QStringLiteral("Trova");
 const auto NotFound = QStringLiteral("Nessuna cella contiene «%1»");
-const auto Replaced = QStringLiteral("riempimento: %1");
+const auto Replaced = QStringLiteral("sostituiti: %1");
 const auto TypingStep = QStringLiteral("digitazione");
 const auto FillStep = QStringLiteral("riempimento");
 const auto MarkStep = QStringLiteral("contrassegno");
@@ -62,15 +62,6 @@ const auto PasteStep = QStringLiteral("incolla");
 const auto PasteSequenceStep = QStringLiteral("incolla in sequenza");
 const auto CutStep = QStringLiteral("taglia");
 
-// "nessun valore sostituito", "1 valore sostituito", "3 valori sostituiti".
-QString ReplacedCount(std::size_t count)
-{
-    if (count == 0)
-        return QStringLiteral("nessun valore sostituito");
-    if (count == 1)
-        return QStringLiteral("1 valore sostituito");
-    return QStringLiteral("%1 valori sostituiti").arg(count);
-}
 } // namespace Texts
 
 constexpr int ClientWidth = 531;
@@ -459,7 +450,7 @@ void MainWindow::Filled(EditOutcome outcome, const QString& step)
 {
     const std::size_t replaced = outcome.Replaced;
     Edited(std::move(outcome), step);
-    m_statusBar->AddNotice(Texts::Replaced.arg(Texts::ReplacedCount(replaced)));
+    m_statusBar->AddNotice(Texts::Replaced.arg(replaced));
 }
 
 void MainWindow::mnuFind_Click()

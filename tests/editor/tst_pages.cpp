@@ -163,7 +163,7 @@ void PagesTest::undo_and_redo_back_to_the_saved_table()
     const auto value = [this](int code) { return QByteArray::fromStdString(Document().Entries[code].Value); };
     Select(0x41);
     ToolbarEntry(8)->trigger(); // capitals over あ
-    QVERIFY(Panel(1)->text().endsWith(QStringLiteral("riempimento: 1 valore sostituito")));
+    QVERIFY(Panel(1)->text().endsWith(QStringLiteral(" — sostituiti: 1")));
     TypeInto(0x60, QStringLiteral("ab")); // one step
     TypeInto(0x7F, QStringLiteral("c"));
     QCOMPARE(Action("mnuUndo")->text(), QStringLiteral("&Annulla digitazione"));
