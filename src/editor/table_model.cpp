@@ -45,8 +45,10 @@ QVariant TableModel::data(const QModelIndex& index, int role) const
     if (!checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
     const std::uint8_t cell = CodeAt(index);
+    // A cell looks special exactly when the file will say so: a mark whose
+    // value is no longer "/" or "*" stays for the fills, but shows white.
     // Marks stay on the first page.
-    const bool marked = Page().empty() && m_document.Entries[cell].Marked;
+    const bool marked = Page().empty() && m_document.Entries[cell].Kind() != SpecialKind::None;
     switch (role) {
     case Qt::DisplayRole:
         if (Page().empty())

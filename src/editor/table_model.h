@@ -21,7 +21,7 @@ class TableModel : public QAbstractTableModel {
 
 public:
     enum class HeaderLabels { Padded, Bare };
-    // True for a marked entry.
+    // True for an entry the file will write as special: marked, and "/" or "*".
     static constexpr int MarkedRole = Qt::UserRole + 1;
 
     explicit TableModel(TableDocument& document, QObject* parent = nullptr);

@@ -33,6 +33,8 @@ ToolBar::ToolBar(std::vector<Button> buttons, QWidget* parent)
         }
         const QString tooltip = QString::fromUtf8(button.tooltip);
         auto* action = new QAction(ToolbarIcon(button.picture), tooltip, this);
+        // Qt would make the tooltip from the text without its trailing "...".
+        action->setToolTip(tooltip);
         connect(action, &QAction::triggered, this, [this, index] { emit buttonClicked(index); });
         QMenu* menu = button.items.empty() ? nullptr : new QMenu(this);
         for (std::size_t j = 0; j < button.items.size(); ++j) {

@@ -104,6 +104,8 @@ void ExtraLinesManagerTest::add_has_no_limit_but_refuses_unreadable_lines()
     ToolButton("cmdUpdate")->click();
     QVERIFY(seen.shown);
     QCOMPARE(m_list->item(0)->text(), QStringLiteral("A"));
+    ToolButton("cmdOk")->click(); // all of them, past the bookmarks' 31 slots
+    QCOMPARE(UsedSlots().size(), std::size_t{43});
 }
 
 void ExtraLinesManagerTest::close_and_save_never_lose_typed_lines()

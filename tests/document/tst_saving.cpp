@@ -13,6 +13,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace zelvane;
@@ -131,6 +132,8 @@ void SavingTest::targets()
         test::WriteBytes(real, Old);
         QCOMPARE(::chmod(real.c_str(), 0640), 0);
     }
+    // Extended attributes (ACLs among them) stay, where the file system has them.
+    const bool attributes = ::setxattr(real.c_str(), "user.zelvane", "kept", 4, 0) == 0;
     if (kind == "read_only") {
         QCOMPARE(::chown(target.c_str(), Nobody, NoGroup), 0);
         QCOMPARE(::chmod(target.c_str(), 0444), 0);
@@ -176,6 +179,9 @@ void SavingTest::targets()
     QCOMPARE(::stat(real.c_str(), &now), 0);
     QCOMPARE(now.st_mode & 07777, old.st_mode & 07777);
     QCOMPARE(now.st_gid, old.st_gid); // for the shared file: kept though saved by another group's user
+    char value[8] = {};
+    if (attributes)
+        QCOMPARE(::getxattr(real.c_str(), "user.zelvane", value, sizeof value), ssize_t{4});
 }
 
 void SavingTest::failing_writes_keep_the_old_bytes()

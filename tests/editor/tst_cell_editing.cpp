@@ -193,6 +193,11 @@ void CellEditingTest::fill_tells_the_grid_once_and_keeps_marks()
     const auto bottomRight = changes.first().at(1).toModelIndex();
     QVERIFY(topLeft.row() == 2 && topLeft.column() <= 10);
     QVERIFY(bottomRight.row() == 4 && bottomRight.column() >= 3);
+    // The mark stays for the fills, but "b" is no special code: white, as
+    // the file will have it.
+    QVERIFY(Document().Entries[0x2B].Marked);
+    QCOMPARE(model->data(model->index(2, 11), Qt::BackgroundRole).value<QColor>(), QColor(255, 255, 255));
+    Document().Entries[0x2B].Value = "*";
     QCOMPARE(model->data(model->index(2, 11), Qt::BackgroundRole).value<QColor>(), QColor(255, 255, 0));
 }
 

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/window_fixture.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -78,6 +81,15 @@ void MainWindowTest::controls_carry_their_names()
     QCOMPARE(entries.size(), 14);
     for (int i = 0; i < 14; ++i)
         QCOMPARE(entries[i]->isSeparator(), i == 3 || i == 6 || i == 10);
+    // The tooltips are the window's own texts, dots included.
+    const QStringList tips{"Nuova Tabella", "Apri una Tabella...", "Salva Tabella corrente...", "",
+                           "Segna cella corrente come carattere speciale", "Rimuovi carattere speciale", "",
+                           "Completa con Maiuscole", "Completa con minuscole", "Completa con numeri", "",
+                           "Romaji...", "Katakana...", "Hiragana..."};
+    for (int i = 0; i < 14; ++i) {
+        if (!entries[i]->isSeparator())
+            QCOMPARE(entries[i]->toolTip(), tips[i]);
+    }
     for (int i = 11; i < 14; ++i) {
         auto* button = qobject_cast<QToolButton*>(m_window->findChild<QToolBar*>()->widgetForAction(entries[i]));
         QVERIFY(button && button->popupMode() == QToolButton::MenuButtonPopup && button->menu());
@@ -157,6 +169,18 @@ void MainWindowTest::save_asks_before_overwriting_an_outside_change()
     QVERIFY(!Document().Modified);
     // What Zelvane wrote itself is no outside change.
     QVERIFY(Document().DiskStamp == StampOf(std::filesystem::path(path)));
+
+    // A rewrite of the same size within the same second is one too.
+    const FileStamp saved = *Document().DiskStamp;
+    WriteBytes(path, "41=a\n42=b\n");
+    const timespec times[] = {{0, UTIME_OMIT}, {saved.Seconds, (saved.Nanoseconds + 1) % 1000000000}};
+    QCOMPARE(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    TypeInto(0x43, QStringLiteral("C"));
+    seen = {};
+    AnswerBox(QMessageBox::No, &seen);
+    m_window->mnuSave_Click();
+    QVERIFY(seen.shown);
+    QCOMPARE(ReadBytes(path), std::string("41=a\n42=b\n"));
 }
 
 void MainWindowTest::untitled_save_asks_for_name_and_dialog_remembers_it()

@@ -88,6 +88,7 @@ void KanaTest::fills_hold_the_syllabary_in_order()
     QCOMPARE(EucJp(ListSequence(VoicedKana, InputMode::Katakana, LetterCase::AsListed)), Katakana(Voiced));
     QCOMPARE(EucJp(ListSequence(PureRomaji, InputMode::Ascii, LetterCase::Upper)), PureHepburn.join(QString()).toUpper());
     QCOMPARE(EucJp(ListSequence(VoicedRomaji, InputMode::Ascii, LetterCase::AsListed)), VoicedHepburn.join(QString()));
+    QCOMPARE(EucJp(ListSequence(VoicedRomaji, InputMode::Ascii, LetterCase::Upper)), VoicedHepburn.join(QString()).toUpper());
     QCOMPARE(EucJp(CharRangeSequence('0', '9')), QStringLiteral("0123456789"));
 }
 
