@@ -2,6 +2,7 @@
 #include "document/file_saver.h"
 
 #include "document/file_io.h"
+#include "document/save_journal.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -213,19 +214,26 @@ int WriteInPlace(const std::filesystem::path& target, const ContentWriter& write
     if (!error)
         error = ReadFromStart(fd, old.data(), old.size(), done);
     old.resize(done);
+    std::filesystem::path journal;
     if (!error) {
-        std::uint64_t written = 0;
-        error = write(fd, SaveMethod::InPlace, written);
-        if (!error && ::ftruncate(fd, static_cast<off_t>(written)) != 0)
-            error = errno;
-        if (!error && ::fsync(fd) != 0)
-            error = errno;
-        // A writer that refused before writing changed nothing to undo.
-        if (error && error != ECANCELED) {
+        // The whole new file reaches the disk in the journal before the
+        // file is touched: a crash then leaves one whole copy, old or new.
+        error = WriteJournal(
+            target, [&](int journalFd, std::uint64_t& written) { return write(journalFd, SaveMethod::InPlace, written); },
+            journal);
+        bool touched = false;
+        if (!error) {
+            touched = true;
+            error = CopyJournal(journal, fd);
+        }
+        if (error && touched) {
             (void)WriteAllAt(fd, old, 0);
             (void)!::ftruncate(fd, static_cast<off_t>(old.size()));
             (void)::fsync(fd);
         }
+        // Once the file is whole, old or new, the journal has served.
+        if (touched)
+            ::unlink(journal.c_str());
     }
     ::close(fd);
     return error;
@@ -241,6 +249,7 @@ void RemoveStaleTemporaries(const std::filesystem::path& folder)
     std::error_code error;
     for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         const std::string name = it->path().filename().string();
+        // Only our temporaries' names: never a save's journal, ".NAME.zelvane-journal".
         if (name.size() != TemporaryPrefix.size() + TemporaryLetters || name.rfind(TemporaryPrefix, 0) != 0)
             continue;
         const int fd = ::open(it->path().c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);

@@ -3,6 +3,7 @@
 
 #include "common/eight_bit_text.h"
 #include "common/table_notifier.h"
+#include "document/save_journal.h"
 #include "document/table_document.h"
 #include "document/table_reader.h"
 #include "document/table_writer.h"
@@ -29,6 +30,10 @@ const auto ChangedOnDisk = QStringLiteral("Il file\r\n%1\r\nè stato modificato 
 const auto ErrorTitle = QStringLiteral("Errore");
 const auto ReadFailed = QStringLiteral("Impossibile aprire la tabella");
 const auto WriteFailed = QStringLiteral("Impossibile salvare la tabella");
+const auto InterruptedTitle = QStringLiteral("Salvataggio interrotto");
+const auto Interrupted = QStringLiteral("Un salvataggio di «%1» è stato interrotto. Completarlo ora?");
+const auto JournalKept = QStringLiteral("Il file è aperto com'è. Il salvataggio interrotto resta in:\r\n%1\r\n\r\n"
+                                        "Riaprendo il file lo si potrà completare.");
 } // namespace Texts
 
 // "Desc|pattern|Desc|pattern" as the dialog's name filters. "*.*" stands
@@ -138,8 +143,31 @@ void FileCommands::Open()
         OpenFile(path);
 }
 
+void FileCommands::OfferInterruptedSave(const QString& path)
+{
+    std::error_code error;
+    const std::filesystem::path target = std::filesystem::canonical(PathBytes(path), error);
+    std::filesystem::path journal;
+    if (error || CheckJournal(target, journal) != JournalState::Interrupted)
+        return;
+    QMessageBox box(QMessageBox::Question, Texts::InterruptedTitle,
+                    Texts::Interrupted.arg(PathText(target.filename().string())), QMessageBox::Yes | QMessageBox::No,
+                    m_window);
+    box.setDefaultButton(QMessageBox::Yes);
+    if (box.exec() == QMessageBox::Yes) {
+        if (const FileResult result = CompleteJournal(target, journal); !result)
+            ShowFileError(Texts::WriteFailed, path, result.message);
+        return;
+    }
+    QMessageBox kept(QMessageBox::Information, Texts::InterruptedTitle, Texts::JournalKept.arg(PathText(journal.string())),
+                     QMessageBox::Ok, m_window);
+    kept.exec();
+}
+
 bool FileCommands::OpenFile(const QString& path)
 {
+    // A save of this file cut short by a crash can be completed first.
+    OfferInterruptedSave(path);
     // The reader replaces the table only when the whole file was taken (or
     // empties it when the memory ran out after the old table went).
     const std::string before = m_document.FileName;

@@ -52,6 +52,10 @@ signals:
 
 private:
     [[nodiscard]] QString ChooseFile(DialogPurpose purpose);
+    // When a save of `path` was cut short and its journal holds the whole
+    // new file, asks whether to complete it, and does so on Yes; on No the
+    // journal stays, and the user is told where.
+    void OfferInterruptedSave(const QString& path);
     // False when `path` is the table's file, another program changed it
     // since it was read or saved, and the user chose not to overwrite it.
     [[nodiscard]] bool ConfirmOverwrite(const std::string& path);

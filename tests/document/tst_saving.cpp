@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/test_files.h"
+#include "document/save_journal.h"
 #include "document/table_document.h"
 #include "document/table_writer.h"
 
@@ -82,6 +83,7 @@ private slots:
     void targets();
     void failing_writes_keep_the_old_bytes();
     void stale_temporaries_of_dead_writers_are_removed();
+    void a_save_killed_in_place_leaves_a_journal_that_completes_it();
 };
 
 void SavingTest::targets_data()
@@ -154,7 +156,12 @@ void SavingTest::targets()
     TableDocument doc = Table(3);
     if (kind == "line_break")
         doc.Entries[0x42].Value = "a\nb";
+    // An in-place save keeps its journal in the cache when the folder is
+    // not writable; it is gone once the file is whole.
+    QTemporaryDir cache;
+    QCOMPARE(::chmod(cache.path().toLocal8Bit().constData(), 0777), 0);
     const int status = InChild(unprivileged, [&] {
+        ::setenv("XDG_CACHE_HOME", cache.path().toLocal8Bit().constData(), 1);
         const FileResult result = SaveTable(doc, target);
         // FileName follows the save, and only a successful one.
         return (doc.FileName == target.string()) == bool(result) ? int(!result) : 2;
@@ -173,6 +180,8 @@ void SavingTest::targets()
     QCOMPARE(test::ReadBytes(real), written);
     QCOMPARE(InodeOf(real) == inode, outcome == InPlace);
     QCOMPARE(test::FolderListing(folder), before);
+    QVERIFY(!std::filesystem::exists(cache.path().toStdString() + "/zelvane")
+            || std::filesystem::is_empty(cache.path().toStdString() + "/zelvane"));
     if (kind == "hard_linked")
         QCOMPARE(test::ReadBytes(folder / "other.tbl"), written);
     struct stat now {};
@@ -221,6 +230,56 @@ void SavingTest::stale_temporaries_of_dead_writers_are_removed()
     ::close(live);
     QCOMPARE(test::FolderListing(dir.path().toStdString()),
              (std::vector<std::string>{".zelvane-live01", ".zelvane-notes.txt", "t.tbl"}));
+}
+
+void SavingTest::a_save_killed_in_place_leaves_a_journal_that_completes_it()
+{
+    QTemporaryDir dir;
+    const std::filesystem::path target = dir.filePath("t.tbl").toStdString();
+    const std::filesystem::path other = dir.filePath("other.tbl").toStdString();
+    test::WriteBytes(target, Old);
+    std::filesystem::create_hard_link(target, other); // written in place
+    const TableDocument doc = Table(3);
+    std::string expected;
+    QVERIFY(FormatTable(doc, expected));
+    // Killed once the journal is on disk, after a first piece of the file
+    // is written, or after all of it.
+    const auto killedAfter = [&](std::string_view written) {
+        return InChild(false, [&] {
+            SetJournalHook([written](int fd) {
+                (void)!::pwrite(fd, written.data(), written.size(), 0);
+                (void)!::ftruncate(fd, static_cast<off_t>(written.size()));
+                ::_exit(9);
+            });
+            TableDocument copy = doc;
+            (void)SaveTable(copy, target);
+            return 0;
+        });
+    };
+    QCOMPARE(killedAfter(std::string_view(expected).substr(0, 100)), 9);
+    QCOMPARE(test::ReadBytes(target), expected.substr(0, 100));
+    std::filesystem::path journal;
+    QCOMPARE(CheckJournal(target, journal), JournalState::Interrupted);
+    QCOMPARE(journal, dir.filePath(".t.tbl.zelvane-journal").toStdString());
+    QVERIFY(CompleteJournal(target, journal));
+    QCOMPARE(test::ReadBytes(other), expected);
+    QVERIFY(!std::filesystem::exists(journal));
+
+    // A journal whose file is whole already goes quietly.
+    test::WriteBytes(target, Old);
+    QCOMPARE(killedAfter(expected), 9);
+    QVERIFY(std::filesystem::exists(journal));
+    QCOMPARE(CheckJournal(target, journal), JournalState::None);
+    QVERIFY(!std::filesystem::exists(journal));
+
+    // The ordinary rename path writes no journal.
+    std::filesystem::remove(other);
+    bool journalled = false;
+    SetJournalHook([&](int) { journalled = true; });
+    TableDocument copy = doc;
+    QVERIFY(SaveTable(copy, target));
+    SetJournalHook({});
+    QVERIFY(!journalled);
 }
 
 QTEST_APPLESS_MAIN(SavingTest)

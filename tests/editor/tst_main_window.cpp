@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/window_fixture.h"
+#include "document/file_io.h"
+#include "document/save_journal.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -43,6 +45,7 @@ private slots:
     void drop_opens_through_the_prompt();
     void typed_name_leaves_no_popup_behind();
     void marked_current_cell_shows_yellow();
+    void interrupted_save_completed_or_kept_on_open();
 
 private:
     QTemporaryDir m_dir; // one for the whole run: each test writes its files afresh
@@ -339,6 +342,31 @@ void MainWindowTest::marked_current_cell_shows_yellow()
     const QImage shot = Grid()->viewport()->grab().toImage();
     // Inside the frame that marks the current cell, away from the text.
     QCOMPARE(shot.pixelColor(cell.left() + 4, cell.bottom() - 3), QColor(255, 255, 0));
+}
+
+void MainWindowTest::interrupted_save_completed_or_kept_on_open()
+{
+    // A save cut short once its journal was on disk, before the file.
+    const std::string path = Path("j.tbl").toStdString();
+    WriteBytes(path, "41=old\n");
+    std::filesystem::path journal;
+    QCOMPARE(WriteJournal(
+                 path, [](int fd, std::uint64_t& size) { return size = 7, WriteAllAt(fd, "41=new\n", 0); }, journal),
+             0);
+
+    SeenBox asked, kept;
+    AnswerBox(QMessageBox::No, &asked, [&] { AnswerBox(QMessageBox::Ok, &kept); });
+    QVERIFY(m_window->OpenTable(Path("j.tbl")));
+    QCOMPARE(asked.text, QStringLiteral("Un salvataggio di «j.tbl» è stato interrotto. Completarlo ora?"));
+    QVERIFY(kept.text.contains(QString::fromStdString(journal.string())));
+    QCOMPARE(Document().Entries[0x41].Value, std::string("old"));
+    QVERIFY(std::filesystem::exists(journal));
+
+    AnswerBox(QMessageBox::Yes);
+    QVERIFY(m_window->OpenTable(Path("j.tbl")));
+    QCOMPARE(Document().Entries[0x41].Value, std::string("new"));
+    QCOMPARE(ReadBytes(path), std::string("41=new\n"));
+    QVERIFY(!std::filesystem::exists(journal));
 }
 
 ZELVANE_GUI_TEST_MAIN(MainWindowTest)
