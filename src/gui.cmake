@@ -18,6 +18,7 @@ target_sources(zelvane_gui PRIVATE
     editor/command_line.cpp
     editor/edit_history.cpp
     editor/file_commands.cpp
+    editor/find_and_go.cpp
     editor/main_menus.cpp
     editor/main_window.cpp
     editor/status_bar.cpp

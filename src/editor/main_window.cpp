@@ -12,6 +12,7 @@
 #include "editor/edit_history.h"
 #include "editor/main_menus.h"
 #include "editor/file_commands.h"
+#include "editor/find_and_go.h"
 #include "editor/status_bar.h"
 #include "editor/table_grid.h"
 #include "editor/table_model.h"
@@ -23,15 +24,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QDialog>
-#include <QDialogButtonBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QShortcut>
-#include <QVBoxLayout>
 #include <QMenuBar>
 #include <QMessageBox>
 
@@ -48,10 +43,7 @@ const auto MarkRefused =
 const auto MarkOnFirstPage = QStringLiteral(
     "I caratteri speciali sono codici di un byte:\r\nsi segnano solo nella prima pagina della tabella.");
 const auto NotInEncoding = QStringLiteral("Il carattere «%1» non esiste nella codifica %2 della tabella");
-const auto GoToTitle = QStringLiteral("Vai al codice");
-const auto GoToLabel = QStringLiteral("Codice esadecimale (una o più coppie di cifre):");
 const auto OneBytePage = QStringLiteral("Codici di un byte");
-const auto FindTitle = QStringLiteral("Trova");
 const auto NotFound = QStringLiteral("Nessuna cella contiene «%1»");
 const auto Replaced = QStringLiteral("sostituiti: %1");
 const auto TypingStep = QStringLiteral("digitazione");
@@ -137,6 +129,7 @@ MainWindow::~MainWindow()
     delete m_bookmarks;
     delete m_about;
     delete m_guide;
+    delete m_findWindow;
 }
 
 void MainWindow::BuildGrid()
@@ -209,30 +202,11 @@ void MainWindow::mnuPrevPage_Click() { StepPage(-1); }
 
 void MainWindow::mnuGoTo_Click()
 {
-    QDialog dialog(this);
-    dialog.setObjectName(QStringLiteral("frmGoTo"));
-    dialog.setWindowTitle(Texts::GoToTitle);
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->addWidget(new QLabel(Texts::GoToLabel, &dialog));
-    auto* box = new QLineEdit(&dialog);
-    box->setObjectName(QStringLiteral("txtGoTo"));
-    // Pairs of digits only: odd or non-hex input is never acceptable.
-    box->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("([0-9A-Fa-f]{2})+")), box));
-    layout->addWidget(box);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    layout->addWidget(buttons);
-    QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
-    ok->setEnabled(false);
-    connect(box, &QLineEdit::textChanged, ok, [box, ok] { ok->setEnabled(box->hasAcceptableInput()); });
-    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    if (dialog.exec() != QDialog::Accepted || !box->hasAcceptableInput())
+    const std::optional<std::string> code = AskForCode(this);
+    if (!code)
         return;
-    const std::string code = ParseHexBytes(box->text().toStdString()).value_or(std::string());
-    if (code.empty())
-        return;
-    ShowPage(std::string_view(code).substr(0, code.size() - 1));
-    MoveToCode(static_cast<std::uint8_t>(code.back()));
+    ShowPage(std::string_view(*code).substr(0, code->size() - 1));
+    MoveToCode(static_cast<std::uint8_t>(code->back()));
 }
 
 void MainWindow::TableGrid_CornerClick()
@@ -289,7 +263,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    for (QWidget* window : std::initializer_list<QWidget*>{m_extraLines, m_bookmarks, m_about, m_guide}) {
+    for (QWidget* window : std::initializer_list<QWidget*>{m_extraLines, m_bookmarks, m_about, m_guide, m_findWindow}) {
         if (window)
             window->close();
     }
@@ -456,23 +430,13 @@ void MainWindow::Filled(EditOutcome outcome, const QString& step)
 void MainWindow::mnuFind_Click()
 {
     if (!m_findWindow) {
-        // A box beside the grid that does not block it.
-        m_findWindow = new QWidget(nullptr, Qt::Tool);
-        m_findWindow->setObjectName(QStringLiteral("frmFind"));
-        m_findWindow->setWindowTitle(Texts::FindTitle);
-        m_findWindow->setAttribute(Qt::WA_DeleteOnClose);
-        auto* layout = new QVBoxLayout(m_findWindow);
-        m_findBox = new QLineEdit(m_findWindow);
-        m_findBox->setObjectName(QStringLiteral("txtFind"));
-        m_findBox->setValidator(new LineValidator(m_findBox));
-        m_findBox->setMinimumWidth(220);
-        layout->addWidget(m_findBox);
+        m_findWindow = MakeFindBox(this);
+        m_findBox = m_findWindow->findChild<QLineEdit*>(QStringLiteral("txtFind"));
         connect(m_findBox, &QLineEdit::returnPressed, this, &MainWindow::mnuFindNext_Click);
-        // F3 works in the box too.
+        // F3 and Shift+F3 work in the box too.
         m_findWindow->addAction(findChild<QAction*>(QStringLiteral("mnuFindNext")));
         auto* previous = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), m_findWindow);
         connect(previous, &QShortcut::activated, this, &MainWindow::FindPrevious);
-        m_findWindow->move(BesideWindow(this, m_findWindow->sizeHint()));
     }
     m_findWindow->show();
     m_findWindow->raise();
@@ -486,42 +450,17 @@ void MainWindow::FindPrevious() { Find(-1); }
 
 void MainWindow::Find(int direction)
 {
-    if (!m_findBox || m_findBox->text().isEmpty()) {
+    // The box goes with its window when that is closed.
+    if (!m_findWindow || m_findBox->text().isEmpty()) {
         mnuFind_Click();
         return;
     }
-    const QString wanted = m_findBox->text();
-    std::vector<std::string> pages = CodePages(m_document);
-    const std::string shown = currentPage();
-    if (std::ranges::find(pages, shown) == pages.end())
-        pages.insert(std::ranges::lower_bound(pages, shown), shown);
-    const auto here = static_cast<std::size_t>(std::ranges::find(pages, shown) - pages.begin());
-    // Every cell once, from the one after the current, the current last.
-    const std::size_t cells = pages.size() * CodeCount;
-    const std::size_t start = here * CodeCount + currentCode();
-    std::size_t pageOf = pages.size();
-    PageLines lines;
-    for (std::size_t step = 1; step <= cells; ++step) {
-        const std::size_t at = (start + cells + (direction > 0 ? step : cells - step)) % cells;
-        const std::size_t page = at / CodeCount;
-        const auto cell = static_cast<std::uint8_t>(at % CodeCount);
-        if (page != pageOf) {
-            lines = PageLines(m_document, pages[page]);
-            pageOf = page;
-        }
-        std::string value;
-        if (pages[page].empty()) {
-            value = m_document.Entries[cell].Value;
-        } else if (const std::size_t line = lines.LastLine(cell); line != PageLines::None) {
-            value = std::string(ParseMultiByteCode(m_document.ExtraLines[line])->Value);
-        }
-        if (!value.empty() && ToDisplay(value, m_document.Encoding).contains(wanted, Qt::CaseInsensitive)) {
-            ShowPage(pages[page]);
-            MoveToCode(cell);
-            return;
-        }
+    if (const auto found = FindCell(m_document, {currentPage(), currentCode()}, m_findBox->text(), direction)) {
+        ShowPage(found->Page);
+        MoveToCode(found->Cell);
+        return;
     }
-    m_statusBar->ShowNotice(Texts::NotFound.arg(wanted));
+    m_statusBar->ShowNotice(Texts::NotFound.arg(m_findBox->text()));
 }
 
 void MainWindow::Backspace()
