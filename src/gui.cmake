@@ -13,6 +13,7 @@ target_sources(zelvane_gui PRIVATE
     dialogs/dialog_parts.cpp
     dialogs/extra_lines_manager.cpp
     dialogs/guide_window.cpp
+    dialogs/rom_windows.cpp
     editor/caps_lock.cpp
     editor/cell_delegate.cpp
     editor/command_line.cpp

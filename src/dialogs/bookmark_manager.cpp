@@ -103,6 +103,8 @@ BookmarkManager::BookmarkManager(TableNotifier& notifier, QWidget* parent)
 
 void BookmarkManager::Refill()
 {
+    if (m_storing)
+        return; // its own change: the list is the table's already
     m_slots.Assign({m_document.Bookmarks.begin(), m_document.Bookmarks.begin() + m_document.BookmarkCount()});
     QStringList titles;
     for (const Bookmark& bookmark : m_slots.Entries())
@@ -183,8 +185,13 @@ void BookmarkManager::Store()
     std::ranges::copy(m_slots.Entries(), m_document.Bookmarks.begin());
     change.BookmarksAfter = m_document.Bookmarks;
     m_notifier.SetModified(true);
-    if (change.BookmarksBefore != change.BookmarksAfter)
+    if (change.BookmarksBefore != change.BookmarksAfter) {
         m_notifier.Record(std::move(change), Texts::Step);
+        // Others show the bookmarks too (the ROM view).
+        m_storing = true;
+        m_notifier.ListsChanged();
+        m_storing = false;
+    }
 }
 
 void BookmarkManager::cmdAdd_Click()

@@ -52,6 +52,7 @@ private:
     QPushButton* m_update = nullptr;
     QPushButton* m_add = nullptr;
     QPushButton* m_delete = nullptr;
+    bool m_storing = false; // while its own change is announced
 };
 
 } // namespace zelvane

@@ -90,6 +90,10 @@ MenuActions BuildMenus(MainWindow& window)
         encodingItem("mnuEncUtf8", QStringLiteral("UTF-8"), TextEncoding::Utf8),
     };
 
+    QMenu* tools = addMenu(nullptr, "mnuTools", QStringLiteral("&Strumenti"));
+    addItem(tools, "mnuRomView", QStringLiteral("&Anteprima ROM..."), {}, &MainWindow::mnuRomView_Click);
+    addItem(tools, "mnuRelSearch", QStringLiteral("Ricerca &relativa..."), {}, &MainWindow::mnuRelSearch_Click);
+
     QMenu* help = addMenu(nullptr, "mnuHelp", QStringLiteral("&?"));
     addItem(help, "mnuReadme", QStringLiteral("&Leggimi..."), {}, &MainWindow::mnuReadme_Click);
     addItem(help, "mnuAbout", QStringLiteral("&Informazioni su Zelvane..."), {}, &MainWindow::mnuAbout_Click);

@@ -8,6 +8,7 @@
 #include "dialogs/bookmark_manager.h"
 #include "dialogs/extra_lines_manager.h"
 #include "dialogs/guide_window.h"
+#include "dialogs/rom_windows.h"
 #include "editor/caps_lock.h"
 #include "editor/edit_history.h"
 #include "editor/main_menus.h"
@@ -53,6 +54,7 @@ const auto UnmarkStep = QStringLiteral("rimozione del contrassegno");
 const auto PasteStep = QStringLiteral("incolla");
 const auto PasteSequenceStep = QStringLiteral("incolla in sequenza");
 const auto CutStep = QStringLiteral("taglia");
+const auto RelativeSearchStep = QStringLiteral("ricerca relativa");
 
 } // namespace Texts
 
@@ -130,6 +132,8 @@ MainWindow::~MainWindow()
     delete m_about;
     delete m_guide;
     delete m_findWindow;
+    delete m_romView;
+    delete m_relSearch;
 }
 
 void MainWindow::BuildGrid()
@@ -263,7 +267,8 @@ void MainWindow::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    for (QWidget* window : std::initializer_list<QWidget*>{m_extraLines, m_bookmarks, m_about, m_guide, m_findWindow}) {
+    for (QWidget* window : std::initializer_list<QWidget*>{m_extraLines, m_bookmarks, m_about, m_guide, m_findWindow, m_romView,
+                                                           m_relSearch}) {
         if (window)
             window->close();
     }
@@ -282,6 +287,19 @@ void MainWindow::ShowManager(QPointer<Manager>& manager)
 void MainWindow::mnuBook_Click() { ShowManager(m_bookmarks); }
 void MainWindow::mnuExtra_Click() { ShowManager(m_extraLines); }
 void MainWindow::mnuReadme_Click() { ShowSingle(m_guide); }
+void MainWindow::mnuRomView_Click() { ShowManager(m_romView); }
+
+void MainWindow::mnuRelSearch_Click()
+{
+    // Applica fills the implied run into the first page, as one step.
+    const auto apply = [this](std::uint8_t start, std::vector<std::string> values) {
+        ShowPage({});
+        MoveToCode(start);
+        Filled(m_editor.Fill(start, values), Texts::RelativeSearchStep);
+    };
+    if (ShowSingle(m_relSearch, *m_notifier, apply))
+        m_relSearch->move(BesideWindow(this, m_relSearch->frameGeometry().size()));
+}
 void MainWindow::mnuAbout_Click() { ShowSingle(m_about); }
 
 // ---- Input modes and encodings ----

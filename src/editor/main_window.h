@@ -24,6 +24,8 @@ class BookmarkManager;
 class ExtraLinesManager;
 class FileCommands;
 class GuideWindow;
+class RelativeSearchWindow;
+class RomView;
 class StatusBar;
 class TableGrid;
 class TableModel;
@@ -83,6 +85,8 @@ public slots:
     void mnuClose_Click();
     void mnuBook_Click();
     void mnuExtra_Click();
+    void mnuRomView_Click();
+    void mnuRelSearch_Click();
     void mnuReadme_Click();
     void mnuAbout_Click();
     void mnuASCII_Click();
@@ -166,6 +170,8 @@ private:
     QPointer<BookmarkManager> m_bookmarks;
     QPointer<AboutWindow> m_about;
     QPointer<GuideWindow> m_guide;
+    QPointer<RomView> m_romView;
+    QPointer<RelativeSearchWindow> m_relSearch;
 };
 
 } // namespace zelvane
