@@ -37,6 +37,7 @@ const auto Open = QStringLiteral("&Apri file...");
 const auto Address = QStringLiteral("Indirizzo:");
 const auto Bookmarks = QStringLiteral("Bookmark:");
 const auto NoFile = QStringLiteral("Nessun file aperto");
+const auto Opened = QStringLiteral("%1: %2 byte");
 const auto CannotOpen = QStringLiteral("Impossibile aprire %1: %2");
 const auto Selection = QStringLiteral("Indirizzo %1, %2 byte: %3");
 const auto Word = QStringLiteral("Parola:");
@@ -162,6 +163,7 @@ void RomView::OpenFile(const QString& path)
         return;
     }
     setWindowTitle(Texts::RomTitle + QStringLiteral(" - ") + path);
+    m_status->setText(Texts::Opened.arg(path).arg(m_file.Bytes().size()));
     ShowAddress(0);
 }
 
