@@ -28,7 +28,7 @@ struct EditOutcome {
     // Modified went from false to true.
     bool ModifiedChanged = false;
     // What changed, to undo and redo it.
-    TableChange Change;
+    TableChange Change{};
     // For a fill: how many values it replaced by others.
     std::size_t Replaced = 0;
 
