@@ -254,6 +254,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     zelvane::TableDocument editedAgain;
     if (!zelvane::LoadTable(editedAgain, first) || !SameTable(expected, editedAgain))
         Fail("the edited table read back differs");
+    // What a save leaves as the record is the file it wrote.
+    if (!zelvane::SaveTable(edited, second) || ReadAll(second) != ReadAll(first))
+        Fail("the record after a save is not the file written");
 
     // As a new table, in the plain layout.
     read.Record.reset();

@@ -6,6 +6,7 @@
 #include "document/table_reader.h"
 
 #include <algorithm>
+#include <new>
 
 namespace zelvane {
 
@@ -136,7 +137,25 @@ void FileRecord::Place(std::vector<Line> lines)
     m_lines = std::move(lines);
 }
 
-std::unique_ptr<FileRecord> FileRecord::Derive(const FileRecord& from, std::unique_ptr<char[]> data, std::size_t size,
+RecordBytes AllocateBytes(std::size_t size)
+{
+    RecordBytes bytes(static_cast<char*>(std::malloc(std::max<std::size_t>(size, 1))));
+    if (!bytes)
+        throw std::bad_alloc();
+    return bytes;
+}
+
+RecordBytes ResizeBytes(RecordBytes bytes, std::size_t size)
+{
+    // A big block is moved by remapping its pages, not by copying them.
+    char* resized = static_cast<char*>(std::realloc(bytes.get(), std::max<std::size_t>(size, 1)));
+    if (!resized)
+        throw std::bad_alloc();
+    (void)bytes.release();
+    return RecordBytes(resized);
+}
+
+std::unique_ptr<FileRecord> FileRecord::Derive(const FileRecord& from, RecordBytes data, std::size_t size,
                                                std::vector<Line> lines)
 {
     auto record = std::make_unique<FileRecord>(std::move(data), size);

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <bitset>
+#include <cstdlib>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -13,6 +14,17 @@
 #include <vector>
 
 namespace zelvane {
+
+// A file's bytes, from malloc: a save that changed a few lines patches them
+// in place, growing or shrinking the block without a second copy.
+struct FreeBytes {
+    void operator()(char* bytes) const noexcept { std::free(bytes); }
+};
+using RecordBytes = std::unique_ptr<char, FreeBytes>;
+// `size` bytes, not zeroed; throws std::bad_alloc when there is no room.
+[[nodiscard]] RecordBytes AllocateBytes(std::size_t size);
+// The same block made `size` bytes long, its start kept.
+[[nodiscard]] RecordBytes ResizeBytes(RecordBytes bytes, std::size_t size);
 
 // What a table file said and where: its bytes as read, and which of its
 // lines are not extra lines. The writer merges a document into it, so
@@ -38,7 +50,7 @@ public:
     };
     static constexpr std::int32_t NoLine = -1;
 
-    FileRecord(std::unique_ptr<char[]> data, std::size_t size) : m_data(std::move(data)), m_size(size) {}
+    FileRecord(RecordBytes data, std::size_t size) : m_data(std::move(data)), m_size(size) {}
 
     // Reads the bytes held as the reader does; on a failure, names the line.
     // Until it succeeded the record holds nothing but the bytes.
@@ -47,8 +59,15 @@ public:
     // The record of a file made from `from`'s by changing only lines that
     // are no extra lines, without reading it again: `lines` says where
     // those stand now.
-    [[nodiscard]] static std::unique_ptr<FileRecord> Derive(const FileRecord& from, std::unique_ptr<char[]> data,
+    [[nodiscard]] static std::unique_ptr<FileRecord> Derive(const FileRecord& from, RecordBytes data,
                                                             std::size_t size, std::vector<Line> lines);
+    // Gives the bytes away, to become the next record's: the record keeps
+    // only what it knows of the lines.
+    [[nodiscard]] RecordBytes TakeBytes() noexcept
+    {
+        m_size = 0;
+        return std::move(m_data);
+    }
 
     [[nodiscard]] std::string_view Bytes() const noexcept { return {m_data.get(), m_size}; }
     // Where the first line starts: after a UTF-8 byte-order mark, if any.
@@ -81,7 +100,7 @@ private:
     // Takes `lines` as Lines() and finds each code's among them.
     void Place(std::vector<Line> lines);
 
-    std::unique_ptr<char[]> m_data;
+    RecordBytes m_data;
     std::size_t m_size = 0;
     std::size_t m_bodyStart = 0;
     std::string m_lineEnd = "\r\n";

@@ -164,9 +164,10 @@ private:
     FileResult MergeBookmarks();
     FileResult MergeExtraLines();
     void KeepMarks();
-    // The new file's bytes; with `roles`, also where its lines that are no
-    // extra lines stand, for a merge that changed none of the others.
-    void Emit(MergedTable& merged, std::vector<FileRecord::Line>* roles);
+    // The new file's bytes; or, quick (nothing but codes and bookmarks
+    // changed), the parts it is made of and where its lines that are no
+    // extra lines stand.
+    void Emit(MergedTable& merged, bool quick);
 
     // An extra line the table keeps: it goes only with an emptied code.
     void Kept(std::size_t offset, std::string_view text)
@@ -492,7 +493,7 @@ void Merger::KeepMarks()
     }
 }
 
-void Merger::Emit(MergedTable& merged, std::vector<FileRecord::Line>* roles)
+void Merger::Emit(MergedTable& merged, bool quick)
 {
     std::ranges::sort(m_edits, [](const Edit& a, const Edit& b) {
         return std::tie(a.at, a.phase, a.order) < std::tie(b.at, b.phase, b.order);
@@ -555,17 +556,47 @@ void Merger::Emit(MergedTable& merged, std::vector<FileRecord::Line>* roles)
     const bool openEnd = m_bytes.size() > start && !IsLineEnd(m_bytes.back());
     std::string_view guard = start == 0 && NeedsEmptyFirstLine(head) ? lineEnd : std::string_view();
     merged.Size = guard.size() + size;
-    merged.Data = std::make_unique_for_overwrite<char[]>(merged.Size);
-    Prefault(merged.Data.get(), merged.Size);
-    char* out = merged.Data.get();
-    if (!guard.empty())
-        std::memcpy(out, guard.data(), guard.size());
-    walk(guard.size(), [&](std::string_view piece, std::size_t at) { std::memcpy(out + at, piece.data(), piece.size()); },
-         roles);
+    if (quick) {
+        if (!guard.empty())
+            merged.Parts.push_back({0, 0, guard.size(), std::string(guard), false});
+        walk(guard.size(), [&](std::string_view piece, std::size_t at) {
+            const bool old = piece.data() >= m_bytes.data() && piece.data() < m_bytes.data() + m_bytes.size();
+            if (old)
+                merged.Parts.push_back({at, static_cast<std::size_t>(piece.data() - m_bytes.data()), piece.size(), {}, true});
+            else
+                merged.Parts.push_back({at, 0, piece.size(), std::string(piece), false});
+        }, &merged.Lines);
+    } else {
+        merged.Data = AllocateBytes(merged.Size);
+        Prefault(merged.Data.get(), merged.Size);
+        char* out = merged.Data.get();
+        if (!guard.empty())
+            std::memcpy(out, guard.data(), guard.size());
+        walk(guard.size(), [&](std::string_view piece, std::size_t at) { std::memcpy(out + at, piece.data(), piece.size()); },
+             nullptr);
+    }
     if (openEnd && merged.Size > start) {
-        const std::string_view bytes(merged.Data.get(), merged.Size);
-        if (IsLineEnd(bytes.back()))
-            merged.Size -= bytes.ends_with("\r\n") ? 2 : 1;
+        // The last byte put is a line end: it goes, with its CR when CR LF.
+        const auto byteAt = [&](std::size_t at) {
+            if (!quick)
+                return merged.Data.get()[at];
+            const auto part = std::ranges::find_if(merged.Parts, [at](const MergedTable::Part& p) { return at < p.At + p.Length; });
+            return part->Old ? m_bytes[part->From + at - part->At] : part->Text[at - part->At];
+        };
+        if (IsLineEnd(byteAt(merged.Size - 1))) {
+            const std::size_t cut = merged.Size >= 2 && byteAt(merged.Size - 2) == '\r' && byteAt(merged.Size - 1) == '\n' ? 2 : 1;
+            merged.Size -= cut;
+            for (std::size_t left = cut; quick && left > 0;) {
+                MergedTable::Part& last = merged.Parts.back();
+                const std::size_t taken = std::min(left, last.Length);
+                last.Length -= taken;
+                if (!last.Old)
+                    last.Text.resize(last.Length);
+                left -= taken;
+                if (last.Length == 0)
+                    merged.Parts.pop_back();
+            }
+        }
     }
     merged.Unchanged = false;
 }
@@ -584,7 +615,7 @@ FileResult Merger::Run(MergedTable& merged, bool quick)
             return FileResult::Success(); // not Quick: the whole merge is needed
         merged.Quick = true;
         if (!m_edits.empty())
-            Emit(merged, &merged.Lines);
+            Emit(merged, true);
         return FileResult::Success();
     }
     const std::size_t before = m_edits.size();
@@ -593,7 +624,7 @@ FileResult Merger::Run(MergedTable& merged, bool quick)
     KeepMarks();
     merged.SameExtraLines = m_edits.size() == before && m_emptied.none() && !m_hiddenAssigned;
     if (!m_edits.empty())
-        Emit(merged, nullptr);
+        Emit(merged, false);
     return FileResult::Success();
 }
 
@@ -609,6 +640,30 @@ bool MergeCodesAndBookmarks(const TableDocument& document, const FileRecord& rec
 {
     refusal = Merger(document, record).Run(merged, true);
     return refusal && merged.Quick;
+}
+
+RecordBytes PatchBytes(RecordBytes old, std::size_t oldSize, const MergedTable& merged)
+{
+    if (merged.Size > oldSize)
+        old = ResizeBytes(std::move(old), merged.Size);
+    char* bytes = old.get();
+    // Runs that move left go first, from the start on; then those that
+    // move right, from the end back: no run is overwritten before it moved.
+    for (const MergedTable::Part& part : merged.Parts) {
+        if (part.Old && part.At < part.From)
+            std::memmove(bytes + part.At, bytes + part.From, part.Length);
+    }
+    for (auto part = merged.Parts.rbegin(); part != merged.Parts.rend(); ++part) {
+        if (part->Old && part->At > part->From)
+            std::memmove(bytes + part->At, bytes + part->From, part->Length);
+    }
+    for (const MergedTable::Part& part : merged.Parts) {
+        if (!part.Old)
+            std::memcpy(bytes + part.At, part.Text.data(), part.Length);
+    }
+    if (merged.Size < oldSize)
+        old = ResizeBytes(std::move(old), merged.Size);
+    return old;
 }
 
 bool SameExtraLines(const TableDocument& document, const FileRecord& record)

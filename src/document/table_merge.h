@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace zelvane {
@@ -17,17 +18,31 @@ class TableDocument;
 struct MergedTable {
     // Nothing changed: the file's own bytes are the table.
     bool Unchanged = true;
-    // The new file's bytes, when something changed.
-    std::unique_ptr<char[]> Data;
+    // The new file's bytes, when something changed (MergeTable).
+    RecordBytes Data;
     std::size_t Size = 0;
     // The file's extra lines are the document's, as they were: nothing of
     // them was touched, and no line changed from or into one.
     bool SameExtraLines = true;
-    // Made by MergeCodesAndBookmarks: where the new file's lines that are no
-    // extra lines stand.
+    // Made by MergeCodesAndBookmarks: the new file as runs of the old one's
+    // bytes and new text, each at its place in the new file (Size long), and
+    // where its lines that are no extra lines stand.
+    struct Part {
+        std::size_t At = 0;     // in the new file
+        std::size_t From = 0;   // in the old one, for a run of its bytes
+        std::size_t Length = 0;
+        std::string Text;       // new text, when not a run of old bytes
+        bool Old = false;
+    };
     bool Quick = false;
+    std::vector<Part> Parts;
     std::vector<FileRecord::Line> Lines;
 };
+
+// Makes the old file's bytes (`old`, `oldSize` long) the new file's that
+// `merged.Parts` describe, in place: the block grows or shrinks, the runs
+// move, the new text is copied in. No second copy of the file is made.
+[[nodiscard]] RecordBytes PatchBytes(RecordBytes old, std::size_t oldSize, const MergedTable& merged);
 
 // Works out what the document changed against what `record` read, and
 // writes the file back changed only there: every other line where it

@@ -21,7 +21,7 @@ namespace zelvane {
 namespace {
 
 struct FileBytes {
-    std::unique_ptr<char[]> data; // not zeroed first: read overwrites it
+    RecordBytes data;             // not zeroed first: read overwrites it
     std::size_t size = 0;         // what was read
     std::uint64_t fileSize = 0;   // what the file had when opened
     FileStamp stamp;
@@ -46,7 +46,7 @@ int ReadWholeFile(const std::filesystem::path& fileName, FileBytes& bytes)
         error = EFBIG;
     if (!error) {
         const auto wanted = static_cast<std::size_t>(bytes.fileSize);
-        bytes.data = std::make_unique_for_overwrite<char[]>(wanted);
+        bytes.data = AllocateBytes(wanted);
         Prefault(bytes.data.get(), wanted);
         error = ReadFromStart(fd, bytes.data.get(), wanted, bytes.size);
     }
@@ -96,7 +96,7 @@ FileResult Adopt(TableDocument& document, std::unique_ptr<FileRecord> record)
 
 FileResult ParseTable(TableDocument& document, std::string_view bytes)
 {
-    auto data = std::make_unique_for_overwrite<char[]>(bytes.size());
+    RecordBytes data = AllocateBytes(bytes.size());
     std::copy(bytes.begin(), bytes.end(), data.get());
     return Adopt(document, std::make_unique<FileRecord>(std::move(data), bytes.size()));
 }

@@ -263,6 +263,30 @@ int WriteBytes(int fd, std::string_view bytes)
     return 0;
 }
 
+// Writes the new file's parts: runs of the old file's bytes as they lie,
+// new text between them, a few hundred in each system call.
+int WriteParts(int fd, std::string_view old, const std::vector<MergedTable::Part>& parts)
+{
+    constexpr std::size_t Batch = 512;
+    std::vector<iovec> pieces;
+    off_t offset = 0;
+    for (std::size_t first = 0; first < parts.size(); first += Batch) {
+        pieces.clear();
+        std::size_t bytes = 0;
+        for (std::size_t i = first; i < std::min(parts.size(), first + Batch); ++i) {
+            const MergedTable::Part& part = parts[i];
+            const char* data = part.Old ? old.data() + part.From : part.Text.data();
+            pieces.push_back({const_cast<char*>(data), part.Length});
+            bytes += part.Length;
+        }
+        if (const int error = WritePiecesAt(fd, pieces, offset))
+            return error;
+        StartWriteback(fd, offset, static_cast<off_t>(bytes));
+        offset += static_cast<off_t>(bytes);
+    }
+    return 0;
+}
+
 // Brings the document in line with what its file now says, where a merged
 // write gave a line another meaning than the table had (a line added among
 // the extra lines for a code after that code's own line); true when it did.
@@ -339,7 +363,6 @@ std::optional<FileResult> SaveQuickly(TableDocument& document, const std::filesy
                                       MergedTable& merged, bool& tableChanged)
 {
     const FileRecord& record = *document.Record;
-    const std::string_view bytes = merged.Unchanged ? record.Bytes() : std::string_view(merged.Data.get(), merged.Size);
     std::future<bool> check = Beside([&] { return SameExtraLines(document, record); });
     std::optional<bool> same;
     auto sameExtraLines = [&] {
@@ -350,8 +373,8 @@ std::optional<FileResult> SaveQuickly(TableDocument& document, const std::filesy
     const SaveOutcome outcome = SaveFileSafely(fileName, [&](int fd, SaveMethod method, std::uint64_t& size) {
         if (method == SaveMethod::InPlace && !sameExtraLines())
             return ECANCELED;
-        const int error = WriteBytes(fd, bytes);
-        size = bytes.size();
+        const int error = merged.Unchanged ? WriteBytes(fd, record.Bytes()) : WriteParts(fd, record.Bytes(), merged.Parts);
+        size = merged.Unchanged ? record.Bytes().size() : merged.Size;
         return sameExtraLines() ? error : ECANCELED;
     });
     if (!sameExtraLines())
@@ -361,7 +384,19 @@ std::optional<FileResult> SaveQuickly(TableDocument& document, const std::filesy
     document.FileName = fileName.string();
     document.DiskStamp = outcome.stamp;
     if (!merged.Unchanged) {
-        auto written = FileRecord::Derive(record, std::move(merged.Data), merged.Size, std::move(merged.Lines));
+        // The file as written becomes the record: the old bytes patched in
+        // place when no other copy of the table shares them, so that the
+        // save never holds the file twice.
+        RecordBytes bytes;
+        if (document.Record.use_count() == 1) {
+            const std::size_t oldSize = record.Bytes().size();
+            bytes = PatchBytes(std::const_pointer_cast<FileRecord>(document.Record)->TakeBytes(), oldSize, merged);
+        } else {
+            bytes = AllocateBytes(merged.Size);
+            for (const MergedTable::Part& part : merged.Parts)
+                std::memcpy(bytes.get() + part.At, part.Old ? record.Bytes().data() + part.From : part.Text.data(), part.Length);
+        }
+        auto written = FileRecord::Derive(record, std::move(bytes), merged.Size, std::move(merged.Lines));
         tableChanged = FollowFile(document, *written, true);
         document.Record = std::move(written);
     }
