@@ -129,6 +129,26 @@ QString EncodingName(TextEncoding encoding)
     return QStringLiteral("8 bit");
 }
 
+QString NotInEncodingText(const QString& character, TextEncoding encoding)
+{
+    return QStringLiteral("Il carattere «%1» non esiste nella codifica %2 della tabella").arg(character, EncodingName(encoding));
+}
+
+std::vector<std::string> TypedCharacters(const QString& text, TextEncoding encoding, QString& refused)
+{
+    std::vector<std::string> characters;
+    for (char32_t character : text.toUcs4()) {
+        if (!IsTypable(character))
+            continue;
+        const char32_t one[] = {character};
+        std::optional<std::string> bytes = FromDisplay(QString::fromUcs4(one, 1), encoding, &refused);
+        if (!bytes)
+            break;
+        characters.push_back(std::move(*bytes));
+    }
+    return characters;
+}
+
 QValidator::State LineValidator::validate(QString& input, int&) const
 {
     return input.contains(u'\r') || input.contains(u'\n') ? Invalid : Acceptable;

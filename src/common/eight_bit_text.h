@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zelvane {
 
@@ -37,6 +38,21 @@ namespace zelvane {
 
 // The encoding's name as the "Codifica testo" menu shows it.
 [[nodiscard]] QString EncodingName(TextEncoding encoding);
+
+// Why `character` was not taken: "Il carattere «X» non esiste nella
+// codifica ... della tabella".
+[[nodiscard]] QString NotInEncodingText(const QString& character, TextEncoding encoding);
+
+// True for a character that types: no line break or other control
+// character, C1 ones included.
+[[nodiscard]] constexpr bool IsTypable(char32_t c) noexcept
+{
+    return c >= 0x20 && c != 0x7F && !(c >= 0x80 && c < 0xA0);
+}
+
+// The bytes of each character of `text` that types, in `encoding`, up to
+// the first one the encoding cannot hold, which `refused` then names.
+[[nodiscard]] std::vector<std::string> TypedCharacters(const QString& text, TextEncoding encoding, QString& refused);
 
 // A path as the file system takes it, and back.
 [[nodiscard]] std::string PathBytes(const QString& path);

@@ -17,9 +17,10 @@ TableNotifier::TableNotifier(TableDocument& document, QObject* parent)
 void TableNotifier::Apply(const EditOutcome& outcome, bool lines)
 {
     if (outcome.ChangedAny()) {
-        emit entriesChanged(outcome.First, outcome.Last);
+        // Lines first: a page finds its lines again before its cells repaint.
         if (lines)
             emit listsChanged();
+        emit entriesChanged(outcome.First, outcome.Last);
     }
     SyncModified();
 }
@@ -50,8 +51,8 @@ void TableNotifier::TableReplaced()
 
 void TableNotifier::FollowedFile()
 {
-    emit entriesChanged(0, 0xFF);
     emit listsChanged();
+    emit entriesChanged(0, 0xFF);
 }
 
 void TableNotifier::FileNameChanged()

@@ -32,7 +32,6 @@ const auto BadAddress =
     QStringLiteral("Si è verificato un errore. Probabilmente l'indirizzo non è\r\nespresso in un formato corretto.");
 const auto Full = QStringLiteral("Ci sono già %1 bookmark, il massimo consentito.\r\nEliminane uno prima di aggiungerne un altro.");
 const auto Step = QStringLiteral("bookmark");
-const auto NotInEncoding = QStringLiteral("Il carattere «%1» non esiste nella codifica %2 della tabella.");
 const auto EmptyTitle = QStringLiteral("Il titolo del bookmark non può essere vuoto.");
 } // namespace Texts
 
@@ -166,7 +165,7 @@ bool BookmarkManager::ReadTitle(std::string& title)
     QString refused;
     const auto bytes = FromDisplay(m_title->text(), m_document.Encoding, &refused);
     if (!bytes) {
-        ShowRefusal(this, Texts::NotInEncoding.arg(refused, EncodingName(m_document.Encoding)), m_title);
+        ShowRefusal(this, NotInEncodingText(refused, m_document.Encoding) + u'.', m_title);
         return false;
     }
     if (bytes->empty()) {

@@ -27,7 +27,6 @@ const auto Add = QStringLiteral("&Aggiungi");
 const auto Delete = QStringLiteral("&Cancella");
 const auto Close = QStringLiteral("&Chiudi");
 const auto Step = QStringLiteral("linee extra");
-const auto NotInEncoding = QStringLiteral("Il carattere «%1» non esiste nella codifica %2 della tabella.");
 const auto Unreadable = QStringLiteral("Questa linea non si potrebbe rileggere dal file: %1.\r\nCorreggila e riprova.");
 } // namespace Texts
 } // namespace
@@ -155,7 +154,7 @@ bool ExtraLinesManager::TakeLine(std::string& line)
     QString refused;
     const std::optional<std::string> bytes = FromDisplay(m_line->text(), m_document.Encoding, &refused);
     if (!bytes) {
-        ShowRefusal(this, Texts::NotInEncoding.arg(refused, EncodingName(m_document.Encoding)), m_line);
+        ShowRefusal(this, NotInEncodingText(refused, m_document.Encoding) + u'.', m_line);
         return false;
     }
     line = *bytes;

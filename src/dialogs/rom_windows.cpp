@@ -57,7 +57,7 @@ constexpr std::size_t ViewBytes = 4096;
 
 QString HexNumber(std::uint64_t value, int width = 6)
 {
-    return QStringLiteral("0x%1").arg(value, width, 16, QChar(u'0')).toUpper().replace(QStringLiteral("0X"), QStringLiteral("0x"));
+    return QStringLiteral("0x") + QStringLiteral("%1").arg(value, width, 16, QChar(u'0')).toUpper();
 }
 
 QString ChooseFile(QWidget* parent)

@@ -203,11 +203,25 @@ void FileRecord::Fill(TableDocument& document) const
     for (std::size_t code = 0; code < CodeCount; ++code)
         entries[code] = EntryAsRead(static_cast<std::uint8_t>(code));
     std::array<Bookmark, SlotCount> bookmarks{};
-    std::size_t slot = 0;
+    std::ranges::move(BookmarksAsRead(), bookmarks.begin());
+    std::vector<ExtraLine> extraLines = ExtraLinesAsRead();
+    document.Entries = std::move(entries);
+    document.Bookmarks = std::move(bookmarks);
+    document.ExtraLines = std::move(extraLines);
+}
+
+std::vector<Bookmark> FileRecord::BookmarksAsRead() const
+{
+    std::vector<Bookmark> bookmarks;
     for (const Line& line : m_lines) {
         if (line.Kind == Role::Bookmark)
-            bookmarks[slot++] = BookmarkAsRead(line);
+            bookmarks.push_back(BookmarkAsRead(line));
     }
+    return bookmarks;
+}
+
+std::vector<ExtraLine> FileRecord::ExtraLinesAsRead() const
+{
     std::vector<ExtraLine> extraLines;
     extraLines.reserve(m_extraCount);
     Prefault(extraLines.data(), m_extraCount * sizeof(ExtraLine));
@@ -215,9 +229,7 @@ void FileRecord::Fill(TableDocument& document) const
         extraLines.emplace_back(line);
         return true;
     });
-    document.Entries = std::move(entries);
-    document.Bookmarks = std::move(bookmarks);
-    document.ExtraLines = std::move(extraLines);
+    return extraLines;
 }
 
 } // namespace zelvane

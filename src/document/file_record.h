@@ -93,6 +93,10 @@ public:
     template<typename Visit>
     void ForEachExtraLine(Visit&& visit, std::size_t from = 0) const;
 
+    // The bookmarks that fill slots, and the extra lines, as the file gives them.
+    [[nodiscard]] std::vector<Bookmark> BookmarksAsRead() const;
+    [[nodiscard]] std::vector<ExtraLine> ExtraLinesAsRead() const;
+
     // Entries, marks, bookmarks and extra lines as the file gives them.
     void Fill(TableDocument& document) const;
 

@@ -147,11 +147,5 @@ EditOutcome TableEditor::Fill(std::uint8_t start, const std::vector<std::string>
     return outcome;
 }
 
-EditOutcome TableEditor::FillFromList(std::uint8_t start, std::span<const std::string_view> list, InputMode script,
-                                      LetterCase letterCase)
-{
-    return Fill(start, ListSequence(list, script, letterCase, m_document.Encoding));
-}
-
 } // namespace zelvane
 

@@ -54,9 +54,6 @@ public:
     // `values` into the codes from `start` on, stopping after FF; marks
     // stay. The next current code is the one after the last written, or FF.
     EditOutcome Fill(std::uint8_t start, const std::vector<std::string>& values);
-    // A kana or romaji list, its kana in the table's encoding.
-    EditOutcome FillFromList(std::uint8_t start, std::span<const std::string_view> list, InputMode script,
-                             LetterCase letterCase);
 
     // The same on any page: `page` is the leading bytes of the codes shown,
     // empty for the one-byte codes, and a cell is a code's last byte. On a

@@ -302,37 +302,15 @@ bool FollowFile(TableDocument& document, const FileRecord& record, bool sameExtr
             changed = true;
         }
     }
-    std::vector<Bookmark> read, now;
-    for (const FileRecord::Line& line : record.Lines()) {
-        if (line.Kind == FileRecord::Role::Bookmark)
-            read.push_back(record.BookmarkAsRead(line));
-    }
+    std::vector<Bookmark> read = record.BookmarksAsRead(), now;
     std::ranges::copy_if(document.Bookmarks, std::back_inserter(now), [](const Bookmark& b) { return !b.Title.empty(); });
     if (read != now) {
         document.Bookmarks.fill(Bookmark{});
-        std::ranges::copy(read, document.Bookmarks.begin());
+        std::ranges::move(read, document.Bookmarks.begin());
         changed = true;
     }
-    if (sameExtraLines)
-        return changed;
-    std::size_t next = 0;
-    bool same = true;
-    record.ForEachExtraLine([&](std::size_t, std::string_view line) {
-        while (next < document.ExtraLines.size() && document.ExtraLines[next].empty())
-            ++next;
-        same = next < document.ExtraLines.size() && document.ExtraLines[next++] == line;
-        return same;
-    });
-    while (same && next < document.ExtraLines.size())
-        same = document.ExtraLines[next++].empty();
-    if (!same) {
-        std::vector<ExtraLine> lines;
-        lines.reserve(record.ExtraLineCount());
-        record.ForEachExtraLine([&](std::size_t, std::string_view line) {
-            lines.emplace_back(line);
-            return true;
-        });
-        document.ExtraLines = std::move(lines);
+    if (!sameExtraLines && !SameExtraLines(document, record)) {
+        document.ExtraLines = record.ExtraLinesAsRead();
         changed = true;
     }
     return changed;

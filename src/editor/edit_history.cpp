@@ -115,10 +115,10 @@ void EditHistory::Clear()
 void EditHistory::Applied(const TableChange& change)
 {
     EndTyping();
-    if (!change.Codes.empty())
-        m_notifier.Apply(EditOutcome{.First = 0, .Last = 0xFF});
     if (!change.Lines.empty() || change.BookmarksBefore)
         m_notifier.ListsChanged();
+    if (!change.Codes.empty() || !change.Lines.empty())
+        m_notifier.Apply(EditOutcome{.First = 0, .Last = 0xFF});
 }
 
 void EditHistory::RefreshActions()

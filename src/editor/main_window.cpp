@@ -43,7 +43,6 @@ const auto MarkRefused =
     QStringLiteral("La cella selezionata non contiene un carattere\r\nriconosciuto da Zelvane come speciale.");
 const auto MarkOnFirstPage = QStringLiteral(
     "I caratteri speciali sono codici di un byte:\r\nsi segnano solo nella prima pagina della tabella.");
-const auto NotInEncoding = QStringLiteral("Il carattere «%1» non esiste nella codifica %2 della tabella");
 const auto OneBytePage = QStringLiteral("Codici di un byte");
 const auto NotFound = QStringLiteral("Nessuna cella contiene «%1»");
 const auto Replaced = QStringLiteral("sostituiti: %1");
@@ -377,15 +376,8 @@ void MainWindow::TypeInto(const QString& text, const QString& step, bool typing)
     // The characters of one text are one step.
     EditOutcome typed{.Next = currentCode()};
     QString refused;
-    for (char32_t character : text.toUcs4()) {
-        // Line breaks and other control characters never type.
-        if (character < 0x20 || character == 0x7F || (character >= 0x80 && character < 0xA0))
-            continue;
-        const char32_t one[] = {character};
-        const std::optional<std::string> bytes = FromDisplay(QString::fromUcs4(one, 1), m_document.Encoding, &refused);
-        if (!bytes)
-            break;
-        EditOutcome outcome = m_editor.TypeBytes(currentPage(), currentCode(), *bytes, m_inputMode);
+    for (const std::string& bytes : TypedCharacters(text, m_document.Encoding, refused)) {
+        EditOutcome outcome = m_editor.TypeBytes(currentPage(), currentCode(), bytes, m_inputMode);
         typed.Change.Absorb(std::move(outcome.Change));
         typed.First = outcome.First;
         typed.Last = outcome.Last;
@@ -393,7 +385,7 @@ void MainWindow::TypeInto(const QString& text, const QString& step, bool typing)
     }
     Edited(std::move(typed), step, typing);
     if (!refused.isEmpty())
-        m_statusBar->ShowNotice(Texts::NotInEncoding.arg(refused, EncodingName(m_document.Encoding)));
+        m_statusBar->ShowNotice(NotInEncodingText(refused, m_document.Encoding));
 }
 
 void MainWindow::TakeManagerLinesForPage()
@@ -419,18 +411,11 @@ void MainWindow::mnuCut_Click()
 
 void MainWindow::mnuPasteSequence_Click()
 {
-    std::vector<std::string> values;
-    for (char32_t character : QGuiApplication::clipboard()->text().toUcs4()) {
-        if (character < 0x20 || character == 0x7F || (character >= 0x80 && character < 0xA0))
-            continue;
-        const char32_t one[] = {character};
-        QString refused;
-        const std::optional<std::string> bytes = FromDisplay(QString::fromUcs4(one, 1), m_document.Encoding, &refused);
-        if (!bytes) {
-            m_statusBar->ShowNotice(Texts::NotInEncoding.arg(refused, EncodingName(m_document.Encoding)));
-            return;
-        }
-        values.push_back(*bytes);
+    QString refused;
+    const std::vector<std::string> values = TypedCharacters(QGuiApplication::clipboard()->text(), m_document.Encoding, refused);
+    if (!refused.isEmpty()) {
+        m_statusBar->ShowNotice(NotInEncodingText(refused, m_document.Encoding));
+        return;
     }
     if (values.empty())
         return;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "editor/table_grid.h"
 
+#include "common/eight_bit_text.h"
 #include "common/fonts.h"
 #include "editor/cell_delegate.h"
 
@@ -133,8 +134,7 @@ void TableGrid::keyPressEvent(QKeyEvent* event)
     }
     bool typed = false;
     for (char32_t c : text.toUcs4()) {
-        // Control characters never type, C1 ones included.
-        if (c >= 0x20 && c != 0x7F && !(c >= 0x80 && c < 0xA0)) {
+        if (IsTypable(c)) {
             emit characterTyped(c);
             typed = true;
         }

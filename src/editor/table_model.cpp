@@ -109,9 +109,6 @@ QVariant TableModel::headerData(int section, Qt::Orientation orientation, int ro
 
 void TableModel::EntriesChanged(std::uint8_t first, std::uint8_t last)
 {
-    // A page's cells are lines: an edit may have moved them.
-    if (!Page().empty())
-        m_page = PageLines(m_document, Page());
     const int firstRow = first / Side;
     const int lastRow = last / Side;
     // A run that crosses a row end touches whole rows in between.

@@ -45,7 +45,8 @@ public:
     // whole table (after a read or a clear, which also bares the headers).
     void EntriesChanged(std::uint8_t first, std::uint8_t last);
     void TableReplaced();
-    // The extra lines changed: a page's lines may stand elsewhere.
+    // The extra lines changed: a page's lines may stand elsewhere. Told
+    // before the cells that changed with them.
     void LinesChanged();
     // Every cell's text changed, none of its bytes.
     void EncodingChanged();
