@@ -306,18 +306,30 @@ FileResult Merger::MergeBookmarks()
     }
     const std::vector<Step> steps
         = Differences(read.size(), now.size(), [&](std::size_t i, std::size_t j) { return read[i] == *now[j]; });
+    // A bookmark that only moved (a deletion moves the last one into the
+    // freed slot) keeps its line's own bytes where it now stands.
+    std::vector<bool> moved(read.size(), false);
+    auto lineOf = [&](const Bookmark& bookmark) {
+        for (const Step& step : steps) {
+            if (step.kind == Step::Kind::Remove && !moved[step.from] && read[step.from] == bookmark) {
+                moved[step.from] = true;
+                return std::string(m_bytes.substr(places[step.from].offset, places[step.from].length));
+            }
+        }
+        return BookmarkLine(bookmark);
+    };
     std::vector<std::size_t> removed, added;
     auto settle = [&] {
         const std::size_t paired = std::min(removed.size(), added.size());
         for (std::size_t i = 0; i < removed.size(); ++i) {
             if (i < paired)
-                Replace(places[removed[i]], BookmarkLine(*now[added[i]]), BookmarkRole);
+                Replace(places[removed[i]], lineOf(*now[added[i]]), BookmarkRole);
             else
                 Drop(places[removed[i]]);
         }
         for (std::size_t i = paired; i < added.size(); ++i) {
             InsertAtEnd({});
-            InsertAtEnd(BookmarkLine(*now[added[i]]), BookmarkRole);
+            InsertAtEnd(lineOf(*now[added[i]]), BookmarkRole);
         }
         removed.clear();
         added.clear();

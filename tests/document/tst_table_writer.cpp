@@ -145,6 +145,11 @@ void TableWriterTest::edit_changes_only_its_lines_data()
     QTest::newRow("bookmark_changed_added_removed") << QByteArray("(1h)a\n41=A\n(2h)b\n42=B") << Edit([](TableDocument& d) {
         d.Bookmarks[0] = {0x10, "A"}; d.Bookmarks[1] = {3, "c"}; })
         << QByteArray("(10h)A\n41=A\n(3h)c\n42=B");
+    // A deletion moves the last bookmark into the freed slot: the moved
+    // ones keep their own bytes.
+    QTest::newRow("bookmark_moved_keeps_its_bytes") << QByteArray("(0001h)A\n(0002h)B\n41=x\n(0003h)C\n(0004h)D\n")
+        << Edit([](TableDocument& d) { d.Bookmarks[1] = d.Bookmarks[3]; d.Bookmarks[3] = {}; })
+        << QByteArray("(0001h)A\n41=x\n(0004h)D\n\n(0003h)C\n");
     QTest::newRow("bookmark_added_after_an_empty_line") << QByteArray("41=A\r\n") << Edit([](TableDocument& d) { d.Bookmarks[0] = {0x1A2, "Menu"}; })
         << QByteArray("41=A\r\n\r\n(1A2h)Menu\r\n");
     QTest::newRow("extra_lines_removed_and_added") << QByteArray("#1\n41=A\n#2\n#3\n#4\n") << Edit([](TableDocument& d) {
