@@ -3,6 +3,7 @@ find_package(X11 REQUIRED)
 
 add_library(zelvane_gui STATIC)
 target_sources(zelvane_gui PRIVATE
+    common/blank_marks.cpp
     common/eight_bit_text.cpp
     common/fonts.cpp
     common/pictures.cpp

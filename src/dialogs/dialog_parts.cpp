@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/dialog_parts.h"
 
+#include "common/blank_marks.h"
+
 #include "common/eight_bit_text.h"
 
 #include <QGroupBox>
@@ -59,6 +61,7 @@ QListWidget* MakeList(QWidget* form, const char* name)
     list->setObjectName(QLatin1String(name));
     list->setGeometry(16, 24, 265, 82);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setItemDelegate(new BlankMarkDelegate(list));
     return list;
 }
 

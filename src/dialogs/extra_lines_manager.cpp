@@ -131,7 +131,7 @@ void ExtraLinesManager::cmdAdd_Click()
         const QSignalBlocker blocker(m_list);
         m_list->addItem(m_line->text());
         m_list->scrollToBottom();
-        m_notifier.SetModified(true);
+        WriteBack();
     }
     RefreshButtons();
 }
@@ -146,7 +146,7 @@ void ExtraLinesManager::cmdUpdate_Click()
         return;
     m_lines.Replace(static_cast<std::size_t>(row), std::move(line));
     m_list->item(row)->setText(m_line->text());
-    m_notifier.SetModified(true);
+    WriteBack();
 }
 
 bool ExtraLinesManager::TakeLine(std::string& line)
@@ -173,7 +173,7 @@ void ExtraLinesManager::cmdDel_Click()
         m_list->clearSelection();
     }
     m_line->clear();
-    m_notifier.SetModified(true);
+    WriteBack();
     if (m_list->count() == 0)
         RefreshButtons();
 }

@@ -16,10 +16,10 @@ namespace zelvane {
 
 class TableNotifier;
 
-// The extra lines manager: edits a working copy of the lines, which
-// reaches the document through "&Chiudi", a save while it is open, or an
-// edit of the grid on a page of longer codes (which are extra lines):
-// that edit first takes the working copy, then the list shows the result.
+// The extra lines manager: each Add, Update and Delete applies to the table
+// at once, as a step of its history, so the grid, the ROM view and a save
+// always see the lines the list shows; a change made elsewhere (the grid on
+// a page of longer codes, undo) fills the list again.
 class ExtraLinesManager : public QWidget {
     Q_OBJECT
 

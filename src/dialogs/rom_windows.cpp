@@ -34,6 +34,7 @@ namespace Texts {
 const auto RomTitle = QStringLiteral("Anteprima ROM");
 const auto SearchTitle = QStringLiteral("Ricerca relativa");
 const auto Open = QStringLiteral("&Apri file...");
+const auto OpenTitle = QStringLiteral("Apri file");
 const auto Address = QStringLiteral("Indirizzo:");
 const auto Bookmarks = QStringLiteral("Bookmark:");
 const auto NoFile = QStringLiteral("Nessun file aperto");
@@ -47,7 +48,12 @@ const auto Stop = QStringLiteral("&Ferma");
 const auto Apply = QStringLiteral("Applica");
 const auto Searching = QStringLiteral("Ricerca in corso...");
 const auto Stopped = QStringLiteral("Ricerca interrotta.");
-const auto Found = QStringLiteral("%1 posizioni, %2 alfabeti possibili.");
+const auto Found = QStringLiteral("%1, %2.");
+QString Places(std::size_t n) { return n == 1 ? QStringLiteral("1 posizione") : QStringLiteral("%1 posizioni").arg(n); }
+QString Alphabets(std::size_t n)
+{
+    return n == 1 ? QStringLiteral("1 alfabeto possibile") : QStringLiteral("%1 alfabeti possibili").arg(n);
+}
 const auto Match = QStringLiteral("%1=%2 — %3 volte, la prima a %4");
 const auto BadWord = QStringLiteral("Scrivi almeno due lettere tutte maiuscole o tutte minuscole, o almeno due cifre, "
                                     "o sillabe romaji con \"Kana\".");
@@ -62,7 +68,7 @@ QString HexNumber(std::uint64_t value, int width = 6)
 
 QString ChooseFile(QWidget* parent)
 {
-    return QFileDialog::getOpenFileName(parent, Texts::Open);
+    return QFileDialog::getOpenFileName(parent, Texts::OpenTitle);
 }
 
 // The hiragana of the kana fills' order, as Unicode: the fills' second bytes
@@ -417,7 +423,7 @@ void RelativeSearchWindow::Finished(std::vector<std::uint8_t> codes, std::vector
         places += counts[i];
     }
     m_progress->setValue(m_stop ? m_progress->value() : 100);
-    m_status->setText(m_stop ? Texts::Stopped : Texts::Found.arg(places).arg(codes.size()));
+    m_status->setText(m_stop ? Texts::Stopped : Texts::Found.arg(Texts::Places(places), Texts::Alphabets(codes.size())));
     if (m_results->count() > 0)
         m_results->setCurrentRow(0);
 }

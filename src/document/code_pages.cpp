@@ -74,6 +74,33 @@ std::vector<std::string> CodePages(const TableDocument& document)
     return pages;
 }
 
+std::vector<PageSummary> SummarizePages(const TableDocument& document, std::size_t samples)
+{
+    // The last line of each code gives its value, as on a page.
+    std::map<std::string, std::map<std::uint8_t, std::string_view>> pages;
+    for (const ExtraLine& line : document.ExtraLines) {
+        if (auto code = ParseMultiByteCode(line)) {
+            const auto cell = static_cast<std::uint8_t>(code->Code.back());
+            code->Code.pop_back();
+            pages[std::move(code->Code)][cell] = code->Value;
+        }
+    }
+    std::vector<PageSummary> summaries(1);
+    for (const TableEntry& entry : document.Entries) {
+        if (!entry.Value.empty() && summaries[0].Codes++ < samples)
+            summaries[0].FirstValues.push_back(entry.Value);
+    }
+    for (auto& [lead, cells] : pages) {
+        PageSummary summary{lead, 0, {}};
+        for (const auto& [cell, value] : cells) {
+            if (!value.empty() && summary.Codes++ < samples)
+                summary.FirstValues.emplace_back(value);
+        }
+        summaries.push_back(std::move(summary));
+    }
+    return summaries;
+}
+
 std::optional<std::string> CodeValue(const TableDocument& document, std::string_view code)
 {
     if (code.size() == 1) {

@@ -32,6 +32,15 @@ struct MultiByteCode {
 // (empty) first, then in byte order.
 [[nodiscard]] std::vector<std::string> CodePages(const TableDocument& document);
 
+// What a page holds, for a list of pages: how many of its codes have a
+// value, and the values of its first few codes in code order.
+struct PageSummary {
+    std::string Lead;
+    std::size_t Codes = 0;
+    std::vector<std::string> FirstValues;
+};
+[[nodiscard]] std::vector<PageSummary> SummarizePages(const TableDocument& document, std::size_t samples = 6);
+
 // The value a code of any length (its bytes) has, as reading the saved
 // file would give it; nothing when no line assigns it.
 [[nodiscard]] std::optional<std::string> CodeValue(const TableDocument& document, std::string_view code);

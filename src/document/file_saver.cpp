@@ -194,7 +194,7 @@ int WriteReplacement(const std::filesystem::path& target, const ContentWriter& w
 // Over the old file itself, which keeps its inode, links, owner and
 // attributes. The old bytes are held first, and written back when the new
 // ones cannot all be written and flushed.
-int WriteInPlace(const std::filesystem::path& target, const ContentWriter& write)
+int WriteInPlace(const std::filesystem::path& target, const ContentWriter& write, std::filesystem::path& journalFailed)
 {
     const int fd = ::open(target.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
@@ -222,6 +222,8 @@ int WriteInPlace(const std::filesystem::path& target, const ContentWriter& write
             target, [&](int journalFd, std::uint64_t& written) { return write(journalFd, SaveMethod::InPlace, written); },
             journal);
         bool touched = false;
+        if (error && error != ECANCELED)
+            journalFailed = journal.empty() ? JournalPath(target) : journal;
         if (!error) {
             touched = true;
             error = CopyJournal(journal, fd);
@@ -316,8 +318,16 @@ SaveOutcome SaveFileSafely(const std::filesystem::path& path, const ContentWrite
         if (!exists && (error == EACCES || error == EPERM))
             return Refused("impossibile scrivere il file: non hai il permesso di creare file nella cartella");
     }
+    std::filesystem::path journalFailed;
     if (!error && outcome.method == SaveMethod::InPlace)
-        error = WriteInPlace(target, write);
+        error = WriteInPlace(target, write, journalFailed);
+    if (error && !journalFailed.empty()) {
+        // The file itself could be written: say where the journal could not.
+        return Refused("impossibile scrivere il giornale del salvataggio nella cartella «"
+                       + journalFailed.parent_path().string() + "» (" + SystemReason(error)
+                       + "); il file non è stato toccato. Rendi scrivibile quella cartella, oppure imposta "
+                         "XDG_CACHE_HOME su una cartella scrivibile");
+    }
     if (error)
         return SystemFailure(error);
     if (const auto stamp = StampOf(target))

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/table_document.h"
 
+#include "document/code_pages.h"
+#include "document/table_line.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -23,6 +26,12 @@ std::string UpperHex(std::uint32_t value, std::size_t width)
 void TableDocument::ClearTable()
 {
     Entries.fill(TableEntry{});
+    // Codes of two and more bytes are cells too, and an overridden line of
+    // a one-byte code would give it its old value again on the next read.
+    std::erase_if(ExtraLines, [](const ExtraLine& line) {
+        const TableLine::Kind kind = ClassifyLine(line).kind;
+        return kind == TableLine::Kind::Code || kind == TableLine::Kind::Special || ParseMultiByteCode(line);
+    });
     Modified = false;
 }
 

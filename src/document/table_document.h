@@ -76,8 +76,10 @@ public:
     // table never read from a file, which is written in the plain layout.
     std::shared_ptr<const FileRecord> Record;
 
-    // Empties every entry and its mark and clears Modified; the bookmarks,
-    // the extra lines and FileName stay as they are.
+    // Empties every code of every length: the entries and their marks, and
+    // the extra lines that are codes (of two and more bytes, or overridden
+    // lines of one-byte codes); clears Modified. The bookmarks, the other
+    // extra lines, the encoding and FileName stay as they are.
     void ClearTable();
 
     [[nodiscard]] bool IsUntitled() const noexcept { return FileName == UntitledName; }

@@ -12,6 +12,8 @@
 #include <fcntl.h>
 #include <memory>
 #include <new>
+#include <string>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -70,9 +72,9 @@ FileResult Adopt(TableDocument& document, std::unique_ptr<FileRecord> record)
     // once. Unsaved work stays until the new table is complete.
     const bool dropFirst = !document.Modified;
     auto drop = [&document] {
+        std::vector<ExtraLine>().swap(document.ExtraLines);
         document.ClearTable();
         document.Bookmarks.fill(Bookmark{});
-        std::vector<ExtraLine>().swap(document.ExtraLines);
         document.Record.reset();
     };
     if (dropFirst)
@@ -122,6 +124,43 @@ FileResult LoadTable(TableDocument& document, const std::filesystem::path& fileN
     } catch (const std::bad_alloc&) {
         return FileResult::Failure("memoria insufficiente per leggere il file");
     }
+}
+
+bool LooksBinary(std::string_view head)
+{
+    head = head.substr(0, BinaryCheckBytes);
+    if (head.starts_with("\xFF\xFE") || head.starts_with("\xFE\xFF"))
+        return false;
+    if (head.find('\0') != std::string_view::npos)
+        return true;
+    // Signatures that need no NUL to be told: images, archives, documents,
+    // programs, and the ROM headers that begin a file.
+    static constexpr std::string_view Signatures[] = {
+        "\x89PNG\r\n\x1A\n", "GIF87a", "GIF89a", "\xFF\xD8\xFF", "PK\x03\x04", "PK\x05\x06", "\x1F\x8B",
+        "7z\xBC\xAF\x27\x1C", "Rar!\x1A\x07", "\xFD" "7zXZ", "\x28\xB5\x2F\xFD", "%PDF-", "\x7F" "ELF", "NES\x1A",
+        "FDS\x1A",
+    };
+    return std::ranges::any_of(Signatures, [head](std::string_view signature) { return head.starts_with(signature); });
+}
+
+bool LooksBinary(const std::filesystem::path& fileName)
+{
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    std::string head(BinaryCheckBytes, '\0');
+    std::size_t got = 0;
+    while (got < head.size()) {
+        const ssize_t n = ::read(fd, head.data() + got, head.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    head.resize(got);
+    return LooksBinary(std::string_view(head));
 }
 
 } // namespace zelvane

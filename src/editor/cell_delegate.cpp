@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "editor/cell_delegate.h"
 
+#include "common/blank_marks.h"
 #include "editor/table_model.h"
 
 #include <QPainter>
@@ -33,6 +34,9 @@ void CellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, 
     QStyleOptionViewItem plain(option);
     plain.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
     QStyledItemDelegate::paint(painter, plain, index);
+    QStyleOptionViewItem shown(plain);
+    initStyleOption(&shown, index);
+    PaintBlankMarks(painter, shown);
     if (!current)
         return;
     const QColor highlight = option.palette.color(QPalette::Active, QPalette::Highlight);

@@ -32,6 +32,8 @@ const auto ReadFailed = QStringLiteral("Impossibile aprire la tabella");
 const auto WriteFailed = QStringLiteral("Impossibile salvare la tabella");
 const auto InterruptedTitle = QStringLiteral("Salvataggio interrotto");
 const auto Interrupted = QStringLiteral("Un salvataggio di «%1» è stato interrotto. Completarlo ora?");
+const auto NotATableTitle = QStringLiteral("Apri");
+const auto NotATable = QStringLiteral("Il file «%1» non sembra una tabella: contiene dati binari. Aprirlo comunque?");
 const auto JournalKept = QStringLiteral("Il file è aperto com'è. Il salvataggio interrotto resta in:\r\n%1\r\n\r\n"
                                         "Riaprendo il file lo si potrà completare.");
 } // namespace Texts
@@ -130,7 +132,7 @@ void FileCommands::New()
     m_document.Record.reset();
     m_document.FileName = std::string(UntitledName);
     m_document.DiskStamp.reset();
-    m_document.Encoding = TextEncoding::EightBit;
+    // The encoding stays: the bookmarks and extra lines kept are written in it.
     m_notifier.TableReplaced();
 }
 
@@ -164,7 +166,37 @@ void FileCommands::OfferInterruptedSave(const QString& path)
     kept.exec();
 }
 
+namespace {
+// A path from the command line or a drop is relative to the folder the
+// editor started in: the table's name must say where it lies.
+QString AbsolutePath(const QString& path)
+{
+    if (path.isEmpty())
+        return path;
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(PathBytes(path), error);
+    return error ? path : PathText(absolute.lexically_normal().string());
+}
+} // namespace
+
+bool FileCommands::ConfirmTableFile(const QString& path)
+{
+    if (!LooksBinary(std::filesystem::path(PathBytes(path))))
+        return true;
+    QMessageBox box(QMessageBox::Question, Texts::NotATableTitle,
+                    Texts::NotATable.arg(PathText(std::filesystem::path(PathBytes(path)).filename().string())),
+                    QMessageBox::Yes | QMessageBox::No, m_window);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 bool FileCommands::OpenFile(const QString& path)
+{
+    const QString absolute = AbsolutePath(path);
+    return ConfirmTableFile(absolute) && Read(absolute);
+}
+
+bool FileCommands::Read(const QString& path)
 {
     // A save of this file cut short by a crash can be completed first.
     OfferInterruptedSave(path);
@@ -190,14 +222,14 @@ bool FileCommands::CanOpenDropped(const QMimeData* data)
 
 void FileCommands::OpenDropped(const QMimeData* data)
 {
-    const QString path = DroppedFile(data);
+    const QString path = AbsolutePath(DroppedFile(data));
     if (path.isEmpty())
         return;
     // The save prompt must not run inside the drop: the program the file
     // came from waits for the drop to end.
     QTimer::singleShot(0, this, [this, path] {
-        if (ConfirmDiscard())
-            OpenFile(path);
+        if (ConfirmTableFile(path) && ConfirmDiscard())
+            Read(path);
     });
 }
 
@@ -245,7 +277,6 @@ void FileCommands::Save()
         SaveAs();
         return;
     }
-    emit aboutToSave();
     // An unchanged table is not written again.
     if (m_document.Modified)
         Write(m_document.FileName);
@@ -253,7 +284,6 @@ void FileCommands::Save()
 
 bool FileCommands::SaveAs()
 {
-    emit aboutToSave();
     const QString path = ChooseFile(DialogPurpose::Save);
     return !path.isEmpty() && Write(PathBytes(path));
 }

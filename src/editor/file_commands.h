@@ -30,8 +30,9 @@ public:
     [[nodiscard]] bool ConfirmDiscard();
     void New();
     void Open();
-    // Reads `path` into the table; on failure tells the user why and
-    // changes nothing. True when the table was read.
+    // Reads `path` (made absolute) into the table; a file that is plainly
+    // not a table is read only when the user says so. On failure tells the
+    // user why and changes nothing. True when the table was read.
     bool OpenFile(const QString& path);
     // Whether a drag carries one local file, which a drop would open.
     [[nodiscard]] static bool CanOpenDropped(const QMimeData* data);
@@ -42,8 +43,6 @@ public:
     bool SaveAs();
 
 signals:
-    // Just before a save: open editors hand their work to the document.
-    void aboutToSave();
     // The table was written.
     void saved();
     // A save brought the table in line with what its file now says: the
@@ -52,6 +51,9 @@ signals:
 
 private:
     [[nodiscard]] QString ChooseFile(DialogPurpose purpose);
+    // False when `path` looks like no table and the user chose not to open it.
+    [[nodiscard]] bool ConfirmTableFile(const QString& path);
+    bool Read(const QString& path);
     // When a save of `path` was cut short and its journal holds the whole
     // new file, asks whether to complete it, and does so on Yes; on No the
     // journal stays, and the user is told where.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "editor/main_window.h"
 
+#include "common/blank_marks.h"
 #include "common/eight_bit_text.h"
 #include "common/table_notifier.h"
 #include "common/window_style.h"
@@ -44,8 +45,20 @@ const auto MarkRefused =
 const auto MarkOnFirstPage = QStringLiteral(
     "I caratteri speciali sono codici di un byte:\r\nsi segnano solo nella prima pagina della tabella.");
 const auto OneBytePage = QStringLiteral("Codici di un byte");
+const auto PageOf = QStringLiteral("Pagina %1 di %2: fare clic per l'elenco delle pagine");
+QString PageItem(const QString& page, std::size_t codes, const QString& samples)
+{
+    const QString count = codes == 1 ? QStringLiteral("1 codice") : QStringLiteral("%1 codici").arg(codes);
+    return samples.isEmpty() ? QStringLiteral("%1 — %2").arg(page, count)
+                             : QStringLiteral("%1 — %2: %3").arg(page, count, samples);
+}
 const auto NotFound = QStringLiteral("Nessuna cella contiene «%1»");
 const auto Replaced = QStringLiteral("sostituiti: %1");
+QString DidNotFit(std::size_t n)
+{
+    return n == 1 ? QStringLiteral("1 carattere non entra prima della fine della pagina")
+                  : QStringLiteral("%1 caratteri non entrano prima della fine della pagina").arg(n);
+}
 const auto TypingStep = QStringLiteral("digitazione");
 const auto FillStep = QStringLiteral("riempimento");
 const auto MarkStep = QStringLiteral("contrassegno");
@@ -77,8 +90,8 @@ MainWindow::MainWindow(QWidget* parent)
     setContextMenuPolicy(Qt::NoContextMenu);
 
     m_notifier = new TableNotifier(m_document, this);
+    m_placements = new PlacementMemory(this);
     m_files = new FileCommands(*m_notifier, this);
-    connect(m_files, &FileCommands::aboutToSave, this, &MainWindow::TakeManagerLines);
     connect(m_files, &FileCommands::saved, this, [this] { MoveToCode(0); });
 
     m_menus = BuildMenus(*this);
@@ -104,7 +117,7 @@ MainWindow::MainWindow(QWidget* parent)
             RefreshStatusText();
     });
     connect(m_notifier, &TableNotifier::replaced, this, [this] {
-        m_grid->SetCornerText({});
+        RefreshCorner();
         MoveToCode(0);
         RefreshCaption();
         RefreshEncoding();
@@ -114,6 +127,7 @@ MainWindow::MainWindow(QWidget* parent)
         RefreshEncoding();
     });
     connect(m_notifier, &TableNotifier::fileNameChanged, this, &MainWindow::RefreshCaption);
+    connect(m_notifier, &TableNotifier::listsChanged, this, &MainWindow::RefreshCorner);
 
     // The client area below the menu bar is fixed; Qt counts the menu bar
     // inside the window.
@@ -179,7 +193,7 @@ void MainWindow::ShowPage(std::string_view leadBytes)
     const std::uint8_t cell = currentCode();
     if (leadBytes != m_model->Page())
         m_model->SetPage(std::string(leadBytes));
-    m_grid->SetCornerText(QString::fromStdString(HexText(leadBytes)));
+    RefreshCorner();
     MoveToCode(cell);
 }
 
@@ -216,13 +230,32 @@ void MainWindow::TableGrid_CornerClick()
 {
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("mnuPages"));
-    for (const std::string& page : CodePages(m_document)) {
-        QAction* item = menu.addAction(page.empty() ? Texts::OneBytePage : QString::fromStdString(HexText(page)));
+    for (const PageSummary& page : SummarizePages(m_document)) {
+        QStringList samples;
+        for (const std::string& value : page.FirstValues)
+            samples << ToShortDisplay(value, m_document.Encoding);
+        const QString name = page.Lead.empty() ? Texts::OneBytePage : QString::fromStdString(HexText(page.Lead));
+        QAction* item = menu.addAction(Texts::PageItem(name, page.Codes, samples.join(u' ')));
         item->setCheckable(true);
-        item->setChecked(page == currentPage());
-        connect(item, &QAction::triggered, this, [this, page] { ShowPage(page); });
+        item->setChecked(page.Lead == currentPage());
+        connect(item, &QAction::triggered, this, [this, lead = page.Lead] { ShowPage(lead); });
     }
     menu.exec(m_grid->mapToGlobal(QPoint(0, 0)));
+}
+
+void MainWindow::RefreshCorner()
+{
+    // The first page says how many there are: a kanji table's others are
+    // otherwise out of sight.
+    const std::vector<std::string> pages = CodePages(m_document);
+    const std::string shown = currentPage();
+    const auto at = std::ranges::lower_bound(pages, shown);
+    const auto number = at - pages.begin() + 1;
+    const auto count = static_cast<qsizetype>(pages.size()) + (at == pages.end() || *at != shown ? 1 : 0);
+    m_grid->SetCornerText(!shown.empty() ? QString::fromStdString(HexText(shown))
+                          : count > 1    ? QStringLiteral("1/%1").arg(count)
+                                         : QString());
+    m_grid->SetCornerToolTip(Texts::PageOf.arg(number).arg(count));
 }
 
 void MainWindow::MoveToCode(std::uint8_t code)
@@ -239,12 +272,6 @@ bool MainWindow::OpenTable(const QString& path) { return m_files->OpenFile(path)
 void MainWindow::mnuSave_Click() { m_files->Save(); }
 bool MainWindow::mnuSaveAs_Click() { return m_files->SaveAs(); }
 void MainWindow::mnuClose_Click() { close(); }
-
-void MainWindow::TakeManagerLines()
-{
-    if (m_extraLines)
-        m_extraLines->WriteBack();
-}
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event)
 {
@@ -279,7 +306,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
 template<typename Manager>
 void MainWindow::ShowManager(QPointer<Manager>& manager)
 {
-    if (ShowSingle(manager, *m_notifier))
+    if (ShowSingle(manager, *m_notifier) && !m_placements->Restore(manager))
         manager->move(BesideWindow(this, manager->frameGeometry().size()));
 }
 
@@ -296,7 +323,7 @@ void MainWindow::mnuRelSearch_Click()
         MoveToCode(start);
         Filled(m_editor.Fill(start, values), Texts::RelativeSearchStep);
     };
-    if (ShowSingle(m_relSearch, *m_notifier, apply))
+    if (ShowSingle(m_relSearch, *m_notifier, apply) && !m_placements->Restore(m_relSearch))
         m_relSearch->move(BesideWindow(this, m_relSearch->frameGeometry().size()));
 }
 void MainWindow::mnuAbout_Click() { ShowSingle(m_about); }
@@ -372,7 +399,6 @@ void MainWindow::TypeText(const QString& text)
 
 void MainWindow::TypeInto(const QString& text, const QString& step, bool typing)
 {
-    TakeManagerLinesForPage();
     // The characters of one text are one step.
     EditOutcome typed{.Next = currentCode()};
     QString refused;
@@ -388,13 +414,6 @@ void MainWindow::TypeInto(const QString& text, const QString& step, bool typing)
         m_statusBar->ShowNotice(NotInEncodingText(refused, m_document.Encoding));
 }
 
-void MainWindow::TakeManagerLinesForPage()
-{
-    // A page's cells are extra lines: what the manager holds goes first.
-    if (!currentPage().empty())
-        TakeManagerLines();
-}
-
 void MainWindow::mnuPaste_Click() { TypeText(QGuiApplication::clipboard()->text()); }
 
 void MainWindow::mnuCopy_Click()
@@ -405,7 +424,6 @@ void MainWindow::mnuCopy_Click()
 void MainWindow::mnuCut_Click()
 {
     mnuCopy_Click();
-    TakeManagerLinesForPage();
     Edited(m_editor.Empty(currentPage(), currentCode()), Texts::CutStep);
 }
 
@@ -419,8 +437,10 @@ void MainWindow::mnuPasteSequence_Click()
     }
     if (values.empty())
         return;
-    TakeManagerLinesForPage();
+    const std::size_t room = CodeCount - currentCode();
     Filled(m_editor.Fill(currentPage(), currentCode(), values), Texts::PasteSequenceStep);
+    if (values.size() > room)
+        m_statusBar->AddNotice(Texts::DidNotFit(values.size() - room));
 }
 
 void MainWindow::Filled(EditOutcome outcome, const QString& step)
@@ -468,7 +488,6 @@ void MainWindow::Find(int direction)
 
 void MainWindow::Backspace()
 {
-    TakeManagerLinesForPage();
     Edited(m_editor.Backspace(currentPage(), currentCode(), m_inputMode), Texts::TypingStep, true);
 }
 
@@ -502,13 +521,11 @@ void MainWindow::MarkSpecial()
 
 void MainWindow::FillCharRange(std::uint8_t first, std::uint8_t last)
 {
-    TakeManagerLinesForPage();
     Filled(m_editor.Fill(currentPage(), currentCode(), CharRangeSequence(first, last)), Texts::FillStep);
 }
 
 void MainWindow::FillFromList(std::span<const std::string_view> list, InputMode script, LetterCase letterCase)
 {
-    TakeManagerLinesForPage();
     Filled(m_editor.Fill(currentPage(), currentCode(), ListSequence(list, script, letterCase, m_document.Encoding)),
            Texts::FillStep);
 }
@@ -535,7 +552,7 @@ void MainWindow::RefreshStatusText()
     const std::uint8_t cell = currentCode();
     std::string code = currentPage();
     code += static_cast<char>(cell);
-    m_statusBar->ShowSelected(QString::fromStdString(HexText(code)), ToShortDisplay(m_model->Value(cell), m_document.Encoding));
+    m_statusBar->ShowSelected(QString::fromStdString(HexText(code)), ShowBlanks(ToShortDisplay(m_model->Value(cell), m_document.Encoding)));
 }
 
 void MainWindow::SetCapsLockShown(bool on) { m_statusBar->ShowCapsLock(on); }

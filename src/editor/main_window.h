@@ -32,6 +32,7 @@ class TableModel;
 class TableNotifier;
 class ToolBar;
 class EditHistory;
+class PlacementMemory;
 
 // The editor's one main window: it owns the open table and wires the
 // menus, the toolbar, the grid and the status bar to the editing rules and
@@ -125,11 +126,6 @@ private:
     // one stands beside this window.
     template<typename Manager>
     void ShowManager(QPointer<Manager>& manager);
-    // What an open extra lines manager lists is what gets saved.
-    void TakeManagerLines();
-    // The same before an edit of a page of longer codes, which are extra
-    // lines: neither the grid nor the manager loses the other's change.
-    void TakeManagerLinesForPage();
     void MoveToCode(std::uint8_t code);
     // Shows the page before (-1) or after (+1) the one shown, among the
     // table's pages.
@@ -148,6 +144,9 @@ private:
     void Find(int direction);
 
     void RefreshCaption();
+    // The corner: the page's leading bytes, or on the first page the
+    // number of pages; its tooltip, which page of how many.
+    void RefreshCorner();
     void RefreshStatusText();
     void RefreshEncoding();
 
@@ -166,6 +165,7 @@ private:
     QPointer<QWidget> m_findWindow;
     QLineEdit* m_findBox = nullptr;
 
+    PlacementMemory* m_placements = nullptr;
     QPointer<ExtraLinesManager> m_extraLines;
     QPointer<BookmarkManager> m_bookmarks;
     QPointer<AboutWindow> m_about;

@@ -88,6 +88,12 @@ void TableGrid::SetCornerText(const QString& text)
     m_corner->resize(m_corner->parentWidget()->size());
 }
 
+void TableGrid::SetCornerToolTip(const QString& text)
+{
+    if (auto* corner = findChild<QAbstractButton*>())
+        corner->setToolTip(text);
+}
+
 void TableGrid::inputMethodEvent(QInputMethodEvent* event)
 {
     if (!event->commitString().isEmpty())

@@ -22,6 +22,7 @@ public:
     // The leading bytes of the page shown, in the corner between the
     // headers; nothing for the one-byte codes.
     void SetCornerText(const QString& text);
+    void SetCornerToolTip(const QString& text);
 
 signals:
     // A printable character typed; the table's encoding decides its bytes.

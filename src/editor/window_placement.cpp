@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "editor/window_placement.h"
 
+#include <QEvent>
 #include <QScreen>
 
 #include <algorithm>
@@ -18,6 +19,26 @@ QPoint BesideWindow(const QWidget* main, const QSize& size)
     x = std::clamp(x, screen.left(), std::max(screen.left(), screen.right() + 1 - size.width()));
     const int y = std::clamp(frame.top(), screen.top(), std::max(screen.top(), screen.bottom() + 1 - size.height()));
     return {x, y};
+}
+
+bool PlacementMemory::Restore(QWidget* window)
+{
+    window->installEventFilter(this);
+    const auto place = m_places.constFind(window->objectName());
+    if (place == m_places.constEnd())
+        return false;
+    window->resize(place->size());
+    window->move(place->topLeft());
+    return true;
+}
+
+bool PlacementMemory::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Close || event->type() == QEvent::Hide) {
+        if (auto* window = qobject_cast<QWidget*>(watched); window && window->isVisible())
+            m_places.insert(window->objectName(), QRect(window->pos(), window->size()));
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 } // namespace zelvane

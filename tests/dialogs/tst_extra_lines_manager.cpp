@@ -10,10 +10,10 @@ private slots:
     void init();
     void cleanup() { TearDownWindow(); }
 
-    void close_button_writes_back_close_box_drops();
+    void each_command_applies_at_once();
     void delete_keeps_the_order_and_update_can_free_a_slot();
     void add_has_no_limit_but_refuses_unreadable_lines();
-    void close_and_save_never_lose_typed_lines();
+    void save_writes_what_the_manager_lists();
     void replaced_table_refills_the_working_copy();
 
 private:
@@ -40,22 +40,35 @@ void ExtraLinesManagerTest::Open()
     m_line = ToolBox("txtLine");
 }
 
-void ExtraLinesManagerTest::close_button_writes_back_close_box_drops()
+void ExtraLinesManagerTest::each_command_applies_at_once()
 {
     Open();
     QVERIFY(!ToolButton("cmdAdd")->isEnabled());
     m_list->setCurrentRow(1); // selecting copies the line, so Add appends a copy
     ToolButton("cmdAdd")->click();
     QCOMPARE(ToolEntries(), (QStringList{"A", "B", "B"}));
-    m_tool->close(); // the close box
-    QCOMPARE(UsedSlots(), (std::vector<std::string>{"A", "B"}));
-    QVERIFY(Document().Modified);
+    // The table has it at once, MODIFICATA says so, and it is one step.
+    QCOMPARE(UsedSlots(), (std::vector<std::string>{"A", "B", "B"}));
+    QVERIFY(Panel(2)->isEnabled());
+    m_list->setCurrentRow(0);
+    m_line->setText(QStringLiteral("Z"));
+    ToolButton("cmdUpdate")->click();
+    QCOMPARE(UsedSlots(), (std::vector<std::string>{"Z", "B", "B"}));
+    m_list->setCurrentRow(2);
+    ToolButton("cmdDel")->click();
+    QCOMPARE(UsedSlots(), (std::vector<std::string>{"Z", "B"}));
+    m_tool->close(); // the close box keeps what was applied
+    QCOMPARE(UsedSlots(), (std::vector<std::string>{"Z", "B"}));
 
     Open();
-    Add("C");
-    ToolButton("cmdOk")->click();
-    QVERIFY(!test::VisibleWindow("frmExtra"));
-    QCOMPARE(UsedSlots(), (std::vector<std::string>{"A", "B", "C"}));
+    for (int step = 0; step < 3; ++step)
+        Action("mnuUndo")->trigger();
+    QCOMPARE(ToolEntries(), (QStringList{"A", "B"}));
+    QVERIFY(!Document().Modified);
+    QVERIFY(!Panel(2)->isEnabled());
+    m_list->setCurrentRow(1);
+    ToolButton("cmdDel")->click();
+    QVERIFY(Panel(2)->isEnabled());
 }
 
 void ExtraLinesManagerTest::delete_keeps_the_order_and_update_can_free_a_slot()
@@ -108,7 +121,7 @@ void ExtraLinesManagerTest::add_has_no_limit_but_refuses_unreadable_lines()
     QCOMPARE(UsedSlots().size(), std::size_t{43});
 }
 
-void ExtraLinesManagerTest::close_and_save_never_lose_typed_lines()
+void ExtraLinesManagerTest::save_writes_what_the_manager_lists()
 {
     QTemporaryDir dir;
     const std::string path = dir.filePath(QStringLiteral("s.tbl")).toStdString();
@@ -119,11 +132,6 @@ void ExtraLinesManagerTest::close_and_save_never_lose_typed_lines()
     QCOMPARE(test::ReadBytes(path), std::string("A\r\nB\r\nC\r\n"));
     QVERIFY(!Document().Modified);
 
-    Add("D");
-    Document().Modified = false;
-    ToolButton("cmdOk")->click();
-    QVERIFY(Document().Modified);
-    QVERIFY(Panel(2)->isEnabled());
 }
 
 void ExtraLinesManagerTest::replaced_table_refills_the_working_copy()

@@ -84,6 +84,7 @@ private slots:
     void failing_writes_keep_the_old_bytes();
     void stale_temporaries_of_dead_writers_are_removed();
     void a_save_killed_in_place_leaves_a_journal_that_completes_it();
+    void a_journal_that_cannot_be_written_names_its_folder();
 };
 
 void SavingTest::targets_data()
@@ -280,6 +281,38 @@ void SavingTest::a_save_killed_in_place_leaves_a_journal_that_completes_it()
     QVERIFY(SaveTable(copy, target));
     SetJournalHook({});
     QVERIFY(!journalled);
+
+    // A journal whose trailer is intact but whose bytes are damaged is not
+    // used: the file stays as the cut-short save left it.
+    std::filesystem::create_hard_link(target, other);
+    test::WriteBytes(target, Old);
+    QCOMPARE(killedAfter(std::string_view(expected).substr(0, 100)), 9);
+    std::string damaged = test::ReadBytes(journal);
+    damaged[10] ^= 0x20;
+    test::WriteBytes(journal, damaged);
+    QCOMPARE(CheckJournal(target, journal), JournalState::None);
+    QCOMPARE(test::ReadBytes(target), expected.substr(0, 100));
+}
+
+void SavingTest::a_journal_that_cannot_be_written_names_its_folder()
+{
+    QTemporaryDir dir;
+    const std::filesystem::path target = dir.filePath("t.tbl").toStdString();
+    test::WriteBytes(target, Old);
+    std::filesystem::create_hard_link(target, dir.filePath("other.tbl").toStdString()); // written in place
+    std::filesystem::permissions(dir.path().toStdString(), std::filesystem::perms(0755));
+    std::filesystem::permissions(target, std::filesystem::perms(0666));
+    // The folder is not the user's, and the cache cannot be made.
+    const int status = InChild(true, [&] {
+        ::setenv("XDG_CACHE_HOME", "/proc/zelvane-cache", 1);
+        TableDocument doc = Table(1);
+        const FileResult result = SaveTable(doc, target);
+        const bool named = result.message.find("/proc/zelvane-cache") != std::string::npos
+                           && result.message.find("XDG_CACHE_HOME") != std::string::npos;
+        return !result && named ? 0 : 1;
+    });
+    QCOMPARE(status, 0);
+    QCOMPARE(test::ReadBytes(target), Old);
 }
 
 QTEST_APPLESS_MAIN(SavingTest)

@@ -9,23 +9,25 @@ class TableDocumentTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void clear_table_empties_entries_only();
+    void clear_table_empties_every_code();
     void addresses_data();
     void addresses();
 };
 
-void TableDocumentTest::clear_table_empties_entries_only()
+void TableDocumentTest::clear_table_empties_every_code()
 {
     TableDocument doc;
     doc.Entries[0xFF] = {"/", true, "=<END>"};
     doc.Bookmarks[30] = {3, "last"};
-    doc.ExtraLines = {"kept"};
+    // Lines that are codes go with the entries; comments that look like
+    // codes and lines of other shapes stay, in order.
+    doc.ExtraLines = {"kept", "8140=\x81\x40", "# 8140=x", "41=A", "F1F500=z", "/0A", "414=odd", "@section"};
     doc.FileName = "/t.tbl";
     doc.Modified = true;
     doc.ClearTable();
     QVERIFY(doc.Entries == TableDocument{}.Entries);
     QCOMPARE(doc.Bookmarks[30].Title, std::string("last"));
-    QVERIFY(doc.ExtraLines == std::vector<ExtraLine>{"kept"});
+    QVERIFY((doc.ExtraLines == std::vector<ExtraLine>{"kept", "# 8140=x", "414=odd", "@section"}));
     QCOMPARE(doc.Caption(), std::string("/t.tbl - Zelvane 0.9"));
     QVERIFY(!doc.Modified);
 }

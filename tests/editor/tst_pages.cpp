@@ -55,6 +55,11 @@ void PagesTest::init()
 
 void PagesTest::page_shown_typed_into_and_emptied()
 {
+    // The first page says that there are more; a page of blanks is not empty.
+    QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("lblPage"))->text(), QStringLiteral("1/3"));
+    m_window->ShowPage("\x81");
+    Select(0x40);
+    QCOMPARE(Panel(1)->text(), QStringLiteral("Codice selezionato: 8140='␣'"));
     m_window->ShowPage("\x88");
     QCOMPARE(m_window->currentPage(), std::string("\x88"));
     QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("lblPage"))->text(), QStringLiteral("88"));
@@ -150,8 +155,14 @@ void PagesTest::manager_shows_kanji_lines_and_follows_the_grid()
     QVERIFY(ToolEntries().contains(QStringLiteral("889F=亜")));
     ToolBox("txtLine")->setText(QStringLiteral("# 漢字"));
     ToolButton("cmdAdd")->click();
-    // A grid edit on a page takes the manager's list first, then shows in it.
+    // A manager's Update shows in the grid at once, and the grid's edits in it.
     m_window->ShowPage("\x88");
+    m_list->setCurrentRow(static_cast<int>(ToolEntries().indexOf(QStringLiteral("889F=亜"))));
+    ToolBox("txtLine")->setText(QStringLiteral("889F=阿"));
+    ToolButton("cmdUpdate")->click();
+    QCOMPARE(CellText(0x9F), QStringLiteral("阿"));
+    ToolBox("txtLine")->setText(QStringLiteral("889F=亜"));
+    ToolButton("cmdUpdate")->click();
     TypeInto(0x9F, QStringLiteral("y"));
     QCOMPARE(ToolEntries().last(), QStringLiteral("# 漢字"));
     QVERIFY(ToolEntries().contains(QStringLiteral("889F=亜y")));
@@ -224,6 +235,7 @@ void PagesTest::sequence_paste_stops_at_the_page_end()
     QApplication::clipboard()->setText(QStringLiteral("一二三"));
     Action("mnuPasteSequence")->trigger();
     QCOMPARE(Lines().mid(Lines().size() - 2), (QByteArrayList{"88FE=" + Sjis(QStringLiteral("一")), "88FF=" + Sjis(QStringLiteral("二"))}));
+    QVERIFY(Panel(1)->text().endsWith(QStringLiteral("1 carattere non entra prima della fine della pagina")));
     Action("mnuUndo")->trigger(); // one step
     QVERIFY(!Lines().last().startsWith("88F"));
 }
