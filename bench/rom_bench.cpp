@@ -4,7 +4,7 @@
 // pass adding up the same bytes; and reading 4 KB of it through a table
 // of 256 one-byte and 8,000 two-byte codes. Best of 5.
 
-#include "document/rom_text.h"
+#include "rom/rom_text.h"
 #include "document/table_document.h"
 #include "document/table_reader.h"
 #include "measures.h"

@@ -14,7 +14,6 @@ target_sources(zelvane_gui PRIVATE
     dialogs/dialog_parts.cpp
     dialogs/extra_lines_manager.cpp
     dialogs/guide_window.cpp
-    dialogs/rom_windows.cpp
     editor/caps_lock.cpp
     editor/cell_delegate.cpp
     editor/command_line.cpp
@@ -29,6 +28,9 @@ target_sources(zelvane_gui PRIVATE
     editor/table_model.cpp
     editor/tool_bar.cpp
     editor/window_placement.cpp
+    workbench/mapped_file.cpp
+    workbench/relative_search_window.cpp
+    workbench/rom_view.cpp
 )
 # Pictures and the guide's text; Qt links them in and registers them, also
 # from this static library.

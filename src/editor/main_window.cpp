@@ -9,7 +9,6 @@
 #include "dialogs/bookmark_manager.h"
 #include "dialogs/extra_lines_manager.h"
 #include "dialogs/guide_window.h"
-#include "dialogs/rom_windows.h"
 #include "editor/caps_lock.h"
 #include "editor/edit_history.h"
 #include "editor/main_menus.h"
@@ -20,6 +19,8 @@
 #include "editor/table_model.h"
 #include "editor/tool_bar.h"
 #include "editor/window_placement.h"
+#include "workbench/relative_search_window.h"
+#include "workbench/rom_view.h"
 
 #include "document/code_pages.h"
 
@@ -313,7 +314,11 @@ void MainWindow::ShowManager(QPointer<Manager>& manager)
 void MainWindow::mnuBook_Click() { ShowManager(m_bookmarks); }
 void MainWindow::mnuExtra_Click() { ShowManager(m_extraLines); }
 void MainWindow::mnuReadme_Click() { ShowSingle(m_guide); }
-void MainWindow::mnuRomView_Click() { ShowManager(m_romView); }
+void MainWindow::mnuRomView_Click()
+{
+    ShowManager(m_romView);
+    m_romView->SetInputModeSource([this] { return m_inputMode; });
+}
 
 void MainWindow::mnuRelSearch_Click()
 {

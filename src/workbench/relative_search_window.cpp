@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "dialogs/rom_windows.h"
-
 #include "common/eight_bit_text.h"
 #include "common/table_notifier.h"
 #include "document/code_pages.h"
-#include "document/rom_text.h"
+#include "rom/rom_text.h"
+#include "workbench/relative_search_window.h"
 #include "document/table_document.h"
 #include "kana/fill_sequences.h"
 #include "kana/kana_tables.h"
@@ -31,16 +30,10 @@ namespace zelvane {
 
 namespace {
 namespace Texts {
-const auto RomTitle = QStringLiteral("Anteprima ROM");
 const auto SearchTitle = QStringLiteral("Ricerca relativa");
 const auto Open = QStringLiteral("&Apri file...");
-const auto OpenTitle = QStringLiteral("Apri file");
-const auto Address = QStringLiteral("Indirizzo:");
-const auto Bookmarks = QStringLiteral("Bookmark:");
 const auto NoFile = QStringLiteral("Nessun file aperto");
-const auto Opened = QStringLiteral("%1: %2 byte");
 const auto CannotOpen = QStringLiteral("Impossibile aprire %1: %2");
-const auto Selection = QStringLiteral("Indirizzo %1, %2 byte: %3");
 const auto Word = QStringLiteral("Parola:");
 const auto Kana = QStringLiteral("&Kana (in romaji)");
 const auto Search = QStringLiteral("&Cerca");
@@ -59,18 +52,6 @@ const auto BadWord = QStringLiteral("Scrivi almeno due lettere tutte maiuscole o
                                     "o sillabe romaji con \"Kana\".");
 } // namespace Texts
 
-constexpr std::size_t ViewBytes = 4096;
-
-QString HexNumber(std::uint64_t value, int width = 6)
-{
-    return QStringLiteral("0x") + QStringLiteral("%1").arg(value, width, 16, QChar(u'0')).toUpper();
-}
-
-QString ChooseFile(QWidget* parent)
-{
-    return QFileDialog::getOpenFileName(parent, Texts::OpenTitle);
-}
-
 // The hiragana of the kana fills' order, as Unicode: the fills' second bytes
 // count from small a (A1).
 QString KanaOf(std::size_t index)
@@ -80,159 +61,6 @@ QString KanaOf(std::size_t index)
 
 } // namespace
 
-bool MappedFile::Open(const QString& path, QString& reason)
-{
-    m_bytes = {};
-    m_file.close();
-    m_file.setFileName(path);
-    if (!m_file.open(QIODevice::ReadOnly)) {
-        reason = m_file.errorString();
-        return false;
-    }
-    if (m_file.size() == 0)
-        return true;
-    const uchar* data = m_file.map(0, m_file.size());
-    if (!data) {
-        reason = m_file.errorString();
-        return false;
-    }
-    m_bytes = std::string_view(reinterpret_cast<const char*>(data), static_cast<std::size_t>(m_file.size()));
-    return true;
-}
-
-// ---- The view ----
-
-RomView::RomView(TableNotifier& notifier, QWidget* parent)
-    : QWidget(parent, Qt::Window)
-    , m_notifier(notifier)
-{
-    setObjectName(QStringLiteral("frmRom"));
-    setWindowTitle(Texts::RomTitle);
-    resize(560, 420);
-    auto* layout = new QVBoxLayout(this);
-    auto* top = new QHBoxLayout;
-    auto* open = new QPushButton(Texts::Open, this);
-    open->setObjectName(QStringLiteral("cmdRomOpen"));
-    m_address = new QLineEdit(this);
-    m_address->setObjectName(QStringLiteral("txtRomAddr"));
-    m_address->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9A-Fa-f]{1,16}")), m_address));
-    m_bookmarks = new QComboBox(this);
-    m_bookmarks->setObjectName(QStringLiteral("cboRomBook"));
-    m_bookmarks->setMinimumContentsLength(16);
-    top->addWidget(open);
-    top->addWidget(new QLabel(Texts::Address, this));
-    top->addWidget(m_address);
-    top->addWidget(new QLabel(Texts::Bookmarks, this));
-    top->addWidget(m_bookmarks, 1);
-    layout->addLayout(top);
-    m_text = new QPlainTextEdit(this);
-    m_text->setObjectName(QStringLiteral("txtRomText"));
-    m_text->setReadOnly(true);
-    layout->addWidget(m_text, 1);
-    m_status = new QLabel(Texts::NoFile, this);
-    m_status->setObjectName(QStringLiteral("lblRomStatus"));
-    layout->addWidget(m_status);
-
-    connect(open, &QPushButton::clicked, this, [this] {
-        if (const QString path = ChooseFile(this); !path.isEmpty())
-            OpenFile(path);
-    });
-    connect(m_address, &QLineEdit::returnPressed, this, [this] { ShowAddress(m_address->text().toULongLong(nullptr, 16)); });
-    connect(m_bookmarks, &QComboBox::activated, this, [this](int index) {
-        ShowAddress(m_bookmarks->itemData(index).toULongLong());
-    });
-    // More of the file as the view is scrolled to its end.
-    connect(m_text->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
-        if (value == m_text->verticalScrollBar()->maximum() && m_end < m_file.Bytes().size()) {
-            m_end = std::min<std::uint64_t>(m_end + ViewBytes, m_file.Bytes().size());
-            Decode();
-        }
-    });
-    connect(m_text, &QPlainTextEdit::selectionChanged, this, &RomView::ShowSelection);
-    // Every change to the table shows at once.
-    connect(&m_notifier, &TableNotifier::entriesChanged, this, &RomView::Decode);
-    connect(&m_notifier, &TableNotifier::encodingChanged, this, &RomView::Decode);
-    for (auto signal : {&TableNotifier::listsChanged, &TableNotifier::replaced}) {
-        connect(&m_notifier, signal, this, [this] {
-            RefillBookmarks();
-            Decode();
-        });
-    }
-    RefillBookmarks();
-}
-
-void RomView::OpenFile(const QString& path)
-{
-    QString reason;
-    if (!m_file.Open(path, reason)) {
-        m_status->setText(Texts::CannotOpen.arg(path, reason));
-        return;
-    }
-    setWindowTitle(Texts::RomTitle + QStringLiteral(" - ") + path);
-    m_status->setText(Texts::Opened.arg(path).arg(m_file.Bytes().size()));
-    ShowAddress(0);
-}
-
-void RomView::ShowAddress(std::uint64_t address)
-{
-    const std::uint64_t size = m_file.Bytes().size();
-    m_start = std::min(address, size);
-    m_end = std::min<std::uint64_t>(m_start + ViewBytes, size);
-    m_address->setText(QString::number(m_start, 16).toUpper());
-    Decode();
-    m_text->verticalScrollBar()->setValue(0);
-}
-
-void RomView::RefillBookmarks()
-{
-    m_bookmarks->clear();
-    for (const Bookmark& bookmark : m_notifier.document().Bookmarks) {
-        if (!bookmark.Title.empty())
-            m_bookmarks->addItem(QStringLiteral("%1 (%2h)").arg(ToDisplay(bookmark.Title, m_notifier.document().Encoding),
-                                                               QString::fromStdString(AddressText(bookmark.Address))),
-                                 QVariant::fromValue(static_cast<qulonglong>(static_cast<std::uint32_t>(bookmark.Address))));
-    }
-}
-
-void RomView::Decode()
-{
-    const TableDocument& document = m_notifier.document();
-    QString text;
-    m_pieces.clear();
-    DecodeRomPieces(document, m_file.Bytes().substr(m_start, m_end - m_start),
-                    [&](std::size_t offset, std::size_t length, std::string_view piece) {
-                        m_pieces.push_back({static_cast<int>(text.size()), m_start + offset, length});
-                        text += ToDisplay(piece, document.Encoding);
-                    });
-    const int scrolled = m_text->verticalScrollBar()->value();
-    const QSignalBlocker blocker(m_text->verticalScrollBar());
-    m_text->setPlainText(text);
-    m_text->verticalScrollBar()->setValue(scrolled);
-    if (m_file.Bytes().empty())
-        m_status->setText(Texts::NoFile);
-}
-
-void RomView::ShowSelection()
-{
-    const QTextCursor cursor = m_text->textCursor();
-    if (!cursor.hasSelection() || m_pieces.empty())
-        return;
-    const auto pieceAt = [this](int position) {
-        const auto after = std::ranges::upper_bound(m_pieces, position, {}, &Piece::text);
-        return after == m_pieces.begin() ? m_pieces.begin() : after - 1;
-    };
-    const auto first = pieceAt(cursor.selectionStart());
-    const auto last = pieceAt(cursor.selectionEnd() - 1);
-    const std::size_t from = first->offset, to = last->offset + last->length;
-    QString bytes;
-    for (std::size_t at = from; at < to && at < from + 16; ++at)
-        bytes += QStringLiteral("%1 ").arg(static_cast<unsigned char>(m_file.Bytes()[at]), 2, 16, QChar(u'0')).toUpper();
-    if (to > from + 16)
-        bytes += QStringLiteral("…");
-    m_status->setText(Texts::Selection.arg(HexNumber(from)).arg(to - from).arg(bytes.trimmed()));
-}
-
-// ---- Relative search ----
 
 RelativeSearchWindow::RelativeSearchWindow(TableNotifier& notifier,
                                            std::function<void(std::uint8_t, std::vector<std::string>)> apply,
@@ -284,7 +112,7 @@ RelativeSearchWindow::RelativeSearchWindow(TableNotifier& notifier,
     layout->setRowStretch(3, 1);
 
     connect(open, &QPushButton::clicked, this, [this] {
-        if (const QString path = ChooseFile(this); !path.isEmpty())
+        if (const QString path = ChooseGameFile(this); !path.isEmpty())
             OpenFile(path);
     });
     connect(m_search, &QPushButton::clicked, this, &RelativeSearchWindow::cmdRelSearch_Click);

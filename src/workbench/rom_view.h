@@ -1,0 +1,120 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "kana/input_mode.h"
+#include "workbench/mapped_file.h"
+
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QScrollBar;
+
+namespace zelvane {
+
+class RomCodes;
+class TableNotifier;
+
+// "Anteprima ROM": a game's bytes read through the open table, over the
+// whole file. Only what is on screen is decoded; one scroll bar spans the
+// file. Two ways to read share one address: the script (each line's address
+// in a margin), and rows of 16 bytes in hexadecimal with each code's text
+// at its first byte. A change to the table re-decodes in place, keeping the
+// address and the selection. Find encodes a text through the table and
+// searches the file; a bookmark can be added where one reads.
+class RomView : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit RomView(TableNotifier& notifier, QWidget* parent = nullptr);
+    ~RomView() override;
+
+    // The address of the first byte shown.
+    Q_INVOKABLE qulonglong topAddress() const { return m_top; }
+    // Where typed romaji becomes kana in the find box: the editor's mode.
+    void SetInputModeSource(std::function<InputMode()> source) { m_inputMode = std::move(source); }
+
+public slots:
+    // Opens a file as the window's button would.
+    void OpenFile(const QString& path);
+    // Shows the bytes from `address` on, and selects the byte there.
+    void ShowAddress(qulonglong address);
+    // The next (+1) or previous (-1) place where the find box's text lies.
+    void FindNext(int direction = +1);
+    // A bookmark at the selection, titled with the selected text.
+    void AddBookmark();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    enum class Mode { Text, Hex };
+    // Where a piece of the shown text stands: its characters and its bytes.
+    struct Shown {
+        int from = 0, to = 0;       // in the shown text
+        std::uint64_t offset = 0;   // in the file
+        std::size_t length = 0;
+    };
+
+    void TableChanged();
+    void Render();
+    void RenderText();
+    void RenderHex();
+    void ShowSelectionInText();
+    void SelectionEdited();
+    void ShowStatus();
+    void RefillBookmarks();
+    // Moves the top by whole lines (rows), or to an address.
+    void Scroll(int lines);
+    void SetTop(std::uint64_t address);
+    void SyncScrollBar();
+    [[nodiscard]] int VisibleLines() const;
+    [[nodiscard]] std::size_t LineWidth() const;
+    [[nodiscard]] std::uint64_t LastTop() const;
+    // The find box's text as the table's bytes, in every way it writes it.
+    [[nodiscard]] std::optional<std::vector<std::string>> Needles(QString& refusal) const;
+    void Select(std::uint64_t from, std::uint64_t to);
+    [[nodiscard]] QPlainTextEdit* ShownEdit() const;
+
+    TableNotifier& m_notifier;
+    std::function<InputMode()> m_inputMode;
+    MappedFile m_file;
+    std::unique_ptr<RomCodes> m_codes;
+    Mode m_mode = Mode::Text;
+    std::uint64_t m_top = 0;
+    std::uint64_t m_unit = 1; // bytes per step of the scroll bar
+    // The selection, in bytes of the file; empty when from == to.
+    std::uint64_t m_selFrom = 0, m_selTo = 0;
+    std::vector<Shown> m_shown;
+    std::vector<std::uint64_t> m_lineAddresses;
+    std::uint64_t m_shownEnd = 0; // the first byte after what is shown
+    bool m_rendering = false;
+    // The last find: its text and where it lies.
+    QString m_foundText;
+    std::vector<std::size_t> m_hits;
+
+    QLineEdit* m_address = nullptr;
+    QComboBox* m_bookmarks = nullptr;
+    QComboBox* m_modes = nullptr;
+    QPlainTextEdit* m_text = nullptr;
+    QPlainTextEdit* m_hex = nullptr;
+    QWidget* m_margin = nullptr;
+    QScrollBar* m_scroll = nullptr;
+    QLineEdit* m_find = nullptr;
+    QListWidget* m_hitList = nullptr;
+    QLabel* m_status = nullptr;
+};
+
+} // namespace zelvane

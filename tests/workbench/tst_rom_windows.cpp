@@ -1,0 +1,197 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "common/window_fixture.h"
+#include "workbench/relative_search_window.h"
+#include "workbench/rom_view.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QScrollBar>
+#include <QPlainTextEdit>
+
+using namespace zelvane;
+
+// A game's bytes, made here: "HELLO WORLD" and "HELP" in a secret alphabet
+// whose A is 80, a blank 20 and an end code FF between them.
+class RomWindowsTest : public QObject, public test::WindowFixture {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup() { TearDownWindow(); }
+
+    void view_follows_the_table_and_the_bookmarks();
+    void relative_search_applied_as_one_step();
+    void edits_keep_the_address_and_the_selection();
+    void scroll_bar_reaches_the_last_byte_of_a_sparse_4_gib_file();
+    void find_and_bookmark_where_one_reads();
+
+private:
+    [[nodiscard]] static QByteArray Secret(const QByteArray& text)
+    {
+        QByteArray bytes;
+        for (char c : text)
+            bytes += c == ' ' ? '\x20' : c == '|' ? '\xFF' : char(0x80 + (c - 'A'));
+        return bytes;
+    }
+    [[nodiscard]] QString ViewText() const
+    {
+        return test::VisibleWindow("frmRom")->findChild<QPlainTextEdit*>(QStringLiteral("txtRomText"))->toPlainText();
+    }
+    RomView* OpenView(const QString& path)
+    {
+        Action("mnuRomView")->trigger();
+        auto* view = qobject_cast<RomView*>(test::VisibleWindow("frmRom"));
+        if (view) {
+            view->OpenFile(path);
+            // Its keys are the window's: it must be the active one.
+            view->activateWindow();
+            if (!QTest::qWaitForWindowActive(view))
+                return nullptr;
+        }
+        return view;
+    }
+    [[nodiscard]] static QString Status(const RomView* view)
+    {
+        return view->findChild<QLabel*>(QStringLiteral("lblRomStatus"))->text();
+    }
+
+    QTemporaryDir m_dir;
+    QString m_rom;
+};
+
+void RomWindowsTest::init()
+{
+    SetUpWindow();
+    m_rom = m_dir.filePath(QStringLiteral("game.bin"));
+    test::WriteBytes(m_rom.toStdString(), Secret("HELLO WORLD|HELP").toStdString());
+}
+
+void RomWindowsTest::view_follows_the_table_and_the_bookmarks()
+{
+    Action("mnuRomView")->trigger();
+    auto* view = qobject_cast<RomView*>(test::VisibleWindow("frmRom"));
+    QVERIFY(view);
+    view->OpenFile(m_rom);
+    QVERIFY(ViewText().startsWith(QStringLiteral("<87><84><8B><8B><8E><20>")));
+    // A value typed into the grid shows at once; an end code breaks the line.
+    TypeInto(0x87, QStringLiteral("H"));
+    TypeInto(0x20, QStringLiteral(" "));
+    TypeInto(0xFF, QStringLiteral("/"));
+    m_window->MarkSpecial();
+    QVERIFY(ViewText().startsWith(QStringLiteral("H<84><8B><8B><8E> ")));
+    QVERIFY(ViewText().contains(QStringLiteral("<83>\nH<84><8B><8F>")));
+    // A bookmark is an address to go to.
+    OpenTool("mnuBook", "frmBook");
+    ToolBox("txtAddr")->setText(QStringLiteral("c"));
+    ToolBox("txtTitle")->setText(QStringLiteral("Help"));
+    ToolButton("cmdAdd")->click();
+    auto* books = view->findChild<QComboBox*>(QStringLiteral("cboRomBook"));
+    QCOMPARE(books->count(), 1);
+    emit books->activated(0);
+    QVERIFY(ViewText().startsWith(QStringLiteral("H<84><8B><8F>")));
+    QCOMPARE(view->findChild<QLineEdit*>(QStringLiteral("txtRomAddr"))->text(), QStringLiteral("C"));
+}
+
+void RomWindowsTest::relative_search_applied_as_one_step()
+{
+    Action("mnuRomView")->trigger();
+    qobject_cast<RomView*>(test::VisibleWindow("frmRom"))->OpenFile(m_rom);
+    Action("mnuRelSearch")->trigger();
+    auto* search = qobject_cast<RelativeSearchWindow*>(test::VisibleWindow("frmRelSearch"));
+    QVERIFY(search);
+    search->OpenFile(m_rom);
+    search->findChild<QLineEdit*>(QStringLiteral("txtRelWord"))->setText(QStringLiteral("HELLO"));
+    search->cmdRelSearch_Click();
+    auto* results = search->findChild<QListWidget*>(QStringLiteral("lstRel"));
+    QTRY_COMPARE(results->count(), 1);
+    QVERIFY(results->item(0)->text().startsWith(QStringLiteral("A=80 — 1 volte")));
+    search->findChild<QPushButton*>(QStringLiteral("cmdRelApply"))->click();
+    QCOMPARE(Document().Entries[0x80].Value, std::string("A"));
+    QCOMPARE(Document().Entries[0x99].Value, std::string("Z"));
+    QVERIFY(ViewText().startsWith(QStringLiteral("HELLO<20>WORLD<FF>HELP")));
+    Action("mnuUndo")->trigger(); // one step
+    QVERIFY(std::ranges::all_of(Document().Entries, [](const TableEntry& entry) { return entry.Value.empty(); }));
+    QVERIFY(ViewText().startsWith(QStringLiteral("<87>")));
+}
+
+void RomWindowsTest::edits_keep_the_address_and_the_selection()
+{
+    // 3 MB of the secret script, read from far into it.
+    QByteArray game;
+    while (game.size() < 0x300000)
+        game += Secret("HELLO WORLD|HELP|");
+    test::WriteBytes(m_rom.toStdString(), game.toStdString());
+    RomView* view = OpenView(m_rom);
+    QVERIFY(view);
+    view->ShowAddress(0x2F0001);
+    QCOMPARE(view->topAddress(), qulonglong{0x2F0001});
+    const QString selected = Status(view);
+    QVERIFY(selected.startsWith(QStringLiteral("Indirizzo 0x2F0001, 1 byte")));
+    TypeInto(0x84, QStringLiteral("E"));
+    QCOMPARE(view->topAddress(), qulonglong{0x2F0001});
+    QCOMPARE(Status(view), selected);
+    QVERIFY(ViewText().contains(QStringLiteral("E")));
+    // Both ways of reading show the same place.
+    view->findChild<QComboBox*>(QStringLiteral("cboRomMode"))->setCurrentIndex(1);
+    QCOMPARE(view->topAddress(), qulonglong{0x2F0000});
+    QCOMPARE(Status(view), selected);
+}
+
+void RomWindowsTest::scroll_bar_reaches_the_last_byte_of_a_sparse_4_gib_file()
+{
+    const qint64 size = qint64{4} << 30;
+    {
+        QFile file(m_rom);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(size)); // sparse: no room taken
+        QVERIFY(file.seek(size - 4));
+        QCOMPARE(file.write(Secret("HELP")), qint64{4});
+    }
+    TypeInto(0x87, QStringLiteral("H"));
+    TypeInto(0x8F, QStringLiteral("P"));
+    RomView* view = OpenView(m_rom);
+    QVERIFY(view);
+    auto* scroll = view->findChild<QScrollBar*>(QStringLiteral("scrRom"));
+    scroll->setValue(scroll->maximum());
+    QVERIFY(view->topAddress() > qulonglong(size - 4096));
+    QVERIFY(ViewText().endsWith(QStringLiteral("H<84><8B>P")));
+    view->findChild<QComboBox*>(QStringLiteral("cboRomMode"))->setCurrentIndex(1);
+    scroll->setValue(0);
+    QCOMPARE(view->topAddress(), qulonglong{0});
+    QTest::keyClick(view->findChild<QPlainTextEdit*>(QStringLiteral("txtRomHex")), Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(scroll->value(), scroll->maximum());
+    QVERIFY(view->findChild<QPlainTextEdit*>(QStringLiteral("txtRomHex"))->toPlainText().endsWith(QStringLiteral("H..P")));
+}
+
+void RomWindowsTest::find_and_bookmark_where_one_reads()
+{
+    RomView* view = OpenView(m_rom);
+    QVERIFY(view);
+    TypeInto(0x87, QStringLiteral("H"));
+    TypeInto(0x84, QStringLiteral("E"));
+    auto* find = view->findChild<QLineEdit*>(QStringLiteral("txtRomFind"));
+    find->setText(QStringLiteral("HEL"));
+    QTest::keyClick(find, Qt::Key_Return);
+    QVERIFY(Status(view).startsWith(QStringLiteral("Nessun codice della tabella scrive «L»")));
+    find->setText(QStringLiteral("HE"));
+    QTest::keyClick(find, Qt::Key_Return);
+    auto* hits = view->findChild<QListWidget*>(QStringLiteral("lstRomHits"));
+    QCOMPARE(hits->count(), 2);
+    QVERIFY(hits->item(1)->text().startsWith(QStringLiteral("0x0000000C")));
+    QTest::keyClick(find, Qt::Key_F3);
+    QVERIFY(Status(view).startsWith(QStringLiteral("Risultato 2 di 2, all'indirizzo 0x00000C")));
+    // Ctrl+B: a bookmark at the selection, titled with its text, one step.
+    QTest::keyClick(find, Qt::Key_B, Qt::ControlModifier);
+    QCOMPARE(Document().Bookmarks[0], (Bookmark{0xC, "HE"}));
+    QCOMPARE(view->findChild<QComboBox*>(QStringLiteral("cboRomBook"))->itemText(0), QStringLiteral("HE (Ch)"));
+    Action("mnuUndo")->trigger();
+    QVERIFY(Document().Bookmarks[0].Title.empty());
+    // Hex bytes, and a wrap to the first hit.
+    find->setText(QStringLiteral("$8B 8E"));
+    QTest::keyClick(find, Qt::Key_Return);
+    QCOMPARE(hits->count(), 1);
+    QVERIFY(Status(view).startsWith(QStringLiteral("Risultato 1 di 1, all'indirizzo 0x000003")));
+}
+
+ZELVANE_GUI_TEST_MAIN(RomWindowsTest)
+#include "tst_rom_windows.moc"
