@@ -17,6 +17,7 @@ target_sources(zelvane_gui PRIVATE
     editor/caps_lock.cpp
     editor/cell_delegate.cpp
     editor/command_line.cpp
+    editor/edit_commands.cpp
     editor/edit_history.cpp
     editor/file_commands.cpp
     editor/find_and_go.cpp

@@ -31,6 +31,7 @@ class TableGrid;
 class TableModel;
 class TableNotifier;
 class ToolBar;
+class EditCommands;
 class EditHistory;
 class PlacementMemory;
 
@@ -123,31 +124,11 @@ private:
     void Form_Load();
 
     // Opens a manager, or brings it to the front, wired to the table; a new
-    // one stands beside this window.
+    // one stands where it was last closed, else beside this window.
     template<typename Manager>
     void ShowManager(QPointer<Manager>& manager);
-    void MoveToCode(std::uint8_t code);
-    // Shows the page before (-1) or after (+1) the one shown, among the
-    // table's pages.
-    void StepPage(int step);
-    // A mark is for the one-byte codes: elsewhere, says so.
-    bool OnFirstPage();
-    // Applies an edit, records it as a step named `step` of the history
-    // (typing steps of one cell merge) and moves to the code it names.
-    void Edited(EditOutcome outcome, const QString& step, bool typing = false);
-    // Types `text` into the current cell; `step` names it in the history.
-    void TypeInto(const QString& text, const QString& step, bool typing);
-    // A fill's edit, and the count of values it replaced in the status text.
-    void Filled(EditOutcome outcome, const QString& step);
-    // The next (+1) or previous (-1) cell whose shown value holds the find
-    // box's text, in code order through the pages, wrapping.
-    void Find(int direction);
 
     void RefreshCaption();
-    // The corner: the page's leading bytes, or on the first page the
-    // number of pages; its tooltip, which page of how many.
-    void RefreshCorner();
-    void RefreshStatusText();
     void RefreshEncoding();
 
     TableDocument m_document;
@@ -162,8 +143,7 @@ private:
     ToolBar* m_toolbar = nullptr;
     MenuActions m_menus;
     EditHistory* m_history = nullptr;
-    QPointer<QWidget> m_findWindow;
-    QLineEdit* m_findBox = nullptr;
+    EditCommands* m_edits = nullptr;
 
     PlacementMemory* m_placements = nullptr;
     QPointer<ExtraLinesManager> m_extraLines;
