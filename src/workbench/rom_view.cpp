@@ -109,6 +109,26 @@ std::string ReadLine(const RomCodes& codes, std::string_view bytes, std::size_t 
     return line;
 }
 
+// Marks ranges of a text view grey: what no code covers. Neighbouring
+// ranges are one.
+void Dim(QPlainTextEdit* edit, const std::vector<std::pair<int, int>>& ranges)
+{
+    QTextCharFormat grey;
+    grey.setForeground(QColor(150, 150, 150));
+    QList<QTextEdit::ExtraSelection> dimmed;
+    for (std::size_t i = 0; i < ranges.size();) {
+        const int from = ranges[i].first;
+        int to = ranges[i].second;
+        while (++i < ranges.size() && ranges[i].first <= to + 1)
+            to = ranges[i].second;
+        QTextCursor cursor(edit->document());
+        cursor.setPosition(from);
+        cursor.setPosition(to, QTextCursor::KeepAnchor);
+        dimmed.push_back({cursor, grey});
+    }
+    edit->setExtraSelections(dimmed);
+}
+
 // A text view with room on its left for the lines' addresses.
 class MarginEdit : public QPlainTextEdit {
 public:
@@ -275,8 +295,19 @@ void RomView::OpenFile(const QString& path)
     m_status->setText(Texts::Opened.arg(path).arg(m_file.Bytes().size()));
 }
 
+const QString& RomView::Display(std::string_view text)
+{
+    // A code's text lives as long as the codes: its place names it.
+    const auto key = std::make_pair(text.data(), text.size());
+    auto found = m_display.find(key);
+    if (found == m_display.end())
+        found = m_display.emplace(key, ToDisplay(text, m_notifier.document().Encoding)).first;
+    return found->second;
+}
+
 void RomView::TableChanged()
 {
+    m_display.clear();
     m_codes = std::make_unique<RomCodes>(m_notifier.document());
     // What the find found was found through the old table.
     m_foundText.clear();
@@ -387,10 +418,8 @@ void RomView::Render()
 
 void RomView::RenderText()
 {
-    const TextEncoding encoding = m_notifier.document().Encoding;
     const std::vector<TextLine> lines = LayOutText(*m_codes, m_file.Bytes(), m_top, VisibleLines(), LineWidth());
     QString text;
-    QList<QTextEdit::ExtraSelection> dimmed;
     std::vector<std::pair<int, int>> unknown;
     for (const TextLine& line : lines) {
         if (!m_lineAddresses.empty())
@@ -399,7 +428,7 @@ void RomView::RenderText()
         m_lineAddresses.push_back(line.Pieces.empty() ? NoAddress : line.Address);
         for (const RomPiece& piece : line.Pieces) {
             const int from = static_cast<int>(text.size());
-            text += ToDisplay(WithoutBreaks(piece.Text), encoding);
+            text += Display(WithoutBreaks(piece.Text));
             m_shown.push_back({from, static_cast<int>(text.size()), piece.Offset, piece.Length});
             if (!piece.Known)
                 unknown.emplace_back(from, static_cast<int>(text.size()));
@@ -407,15 +436,7 @@ void RomView::RenderText()
     }
     m_shownEnd = m_shown.empty() ? m_top : m_shown.back().offset + m_shown.back().length;
     m_text->setPlainText(text);
-    QTextCharFormat grey;
-    grey.setForeground(QColor(150, 150, 150));
-    for (const auto& [from, to] : unknown) {
-        QTextCursor cursor(m_text->document());
-        cursor.setPosition(from);
-        cursor.setPosition(to, QTextCursor::KeepAnchor);
-        dimmed.push_back({cursor, grey});
-    }
-    m_text->setExtraSelections(dimmed);
+    Dim(m_text, unknown);
     // The margin holds the widest address.
     const int digits = AddressDigits(m_file.Bytes().size());
     const int width = QFontMetrics(m_text->font()).horizontalAdvance(QString(digits, u'0')) + 10;
@@ -426,7 +447,6 @@ void RomView::RenderText()
 
 void RomView::RenderHex()
 {
-    const TextEncoding encoding = m_notifier.document().Encoding;
     const int digits = AddressDigits(m_file.Bytes().size());
     const std::vector<HexRow> rows = LayOutHex(*m_codes, m_file.Bytes(), m_top, static_cast<std::size_t>(VisibleLines()));
     QString text;
@@ -462,7 +482,7 @@ void RomView::RenderHex()
                 continue;
             case HexRow::Cover::First: break;
             }
-            QString shown = ToDisplay(row.Text[col], encoding);
+            QString shown = Display(row.Text[col]);
             shown.replace(u'\n', QChar(0x21B5));
             text += shown.isEmpty() ? QStringLiteral("·") : shown;
             const std::size_t length = m_codes->At(m_file.Bytes(), row.Address + col).Length;
@@ -471,16 +491,7 @@ void RomView::RenderHex()
     }
     m_shownEnd = rows.empty() ? m_top : rows.back().Address + rows.back().Bytes.size();
     m_hex->setPlainText(text);
-    QTextCharFormat grey;
-    grey.setForeground(QColor(150, 150, 150));
-    QList<QTextEdit::ExtraSelection> dimmed;
-    for (const auto& [from, to] : unknown) {
-        QTextCursor cursor(m_hex->document());
-        cursor.setPosition(from);
-        cursor.setPosition(to, QTextCursor::KeepAnchor);
-        dimmed.push_back({cursor, grey});
-    }
-    m_hex->setExtraSelections(dimmed);
+    Dim(m_hex, unknown);
 }
 
 void RomView::Select(std::uint64_t from, std::uint64_t to)

@@ -8,6 +8,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <string_view>
+#include <utility>
 #include <memory>
 #include <optional>
 #include <string>
@@ -87,11 +90,14 @@ private:
     [[nodiscard]] std::optional<std::vector<std::string>> Needles(QString& refusal) const;
     void Select(std::uint64_t from, std::uint64_t to);
     [[nodiscard]] QPlainTextEdit* ShownEdit() const;
+    // A code's text as shown, made once for each code.
+    const QString& Display(std::string_view text);
 
     TableNotifier& m_notifier;
     std::function<InputMode()> m_inputMode;
     MappedFile m_file;
     std::unique_ptr<RomCodes> m_codes;
+    std::map<std::pair<const char*, std::size_t>, QString> m_display;
     Mode m_mode = Mode::Text;
     std::uint64_t m_top = 0;
     std::uint64_t m_unit = 1; // bytes per step of the scroll bar
