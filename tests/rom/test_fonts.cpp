@@ -1,0 +1,128 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "test_fonts.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_BDF_H
+#include <iconv.h>
+
+#include <cstring>
+
+namespace zelvane::test {
+
+namespace {
+
+char32_t Decode(const std::string& text, std::size_t& at)
+{
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    char32_t c = length == 1 ? lead : lead & (0xFF >> (length + 1));
+    for (std::size_t i = 1; i < length && at + i < text.size(); ++i)
+        c = c << 6 | (static_cast<unsigned char>(text[at + i]) & 0x3F);
+    at += length;
+    return c;
+}
+
+// The JIS code of a character, through the C library's EUC-JP converter.
+unsigned JisOf(const std::string& utf8)
+{
+    iconv_t convert = ::iconv_open("EUC-JP", "UTF-8");
+    char out[4] = {};
+    char* from = const_cast<char*>(utf8.data());
+    char* to = out;
+    std::size_t left = utf8.size(), room = sizeof out;
+    const bool done = ::iconv(convert, &from, &left, &to, &room) != static_cast<std::size_t>(-1) && room == 2;
+    ::iconv_close(convert);
+    return done ? (static_cast<unsigned char>(out[0]) - 0x80) << 8 | (static_cast<unsigned char>(out[1]) - 0x80) : 0;
+}
+
+} // namespace
+
+std::vector<GlyphImage> MakeGameFont(const std::string& path, int width, int height, const std::string& characters,
+                                     std::vector<std::string>& drawn)
+{
+    std::vector<GlyphImage> glyphs;
+    drawn.clear();
+    FT_Library library = nullptr;
+    FT_Face face = nullptr;
+    if (FT_Init_FreeType(&library) != 0)
+        return glyphs;
+    if (FT_New_Face(library, path.c_str(), 0, &face) != 0) {
+        FT_Done_FreeType(library);
+        return glyphs;
+    }
+    bool jis = false;
+    if (FT_Select_Charmap(face, FT_ENCODING_UNICODE) != 0) {
+        const char* encoding = nullptr;
+        const char* registry = nullptr;
+        FT_Get_BDF_Charset_ID(face, &encoding, &registry);
+        jis = registry && std::strstr(registry, "JISX0208");
+        if (face->num_charmaps > 0)
+            FT_Set_Charmap(face, face->charmaps[0]);
+    }
+    if (FT_IS_SCALABLE(face)) {
+        FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(height));
+    } else {
+        for (int strike = 0; strike < face->num_fixed_sizes; ++strike) {
+            if (face->available_sizes[strike].height == height)
+                FT_Select_Size(face, strike);
+        }
+    }
+    for (std::size_t at = 0; at < characters.size();) {
+        const std::size_t start = at;
+        const char32_t c = Decode(characters, at);
+        const std::string utf8 = characters.substr(start, at - start);
+        const FT_ULong code = jis ? JisOf(utf8) : c;
+        const FT_UInt index = code ? FT_Get_Char_Index(face, code) : 0;
+        if (index == 0 || FT_Load_Glyph(face, index, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO) != 0)
+            continue;
+        const FT_GlyphSlot slot = face->glyph;
+        const long ascender = face->size->metrics.ascender >> 6;
+        const long descender = face->size->metrics.descender >> 6;
+        const long top = (height - (ascender - descender)) / 2 + ascender - slot->bitmap_top;
+        const long left = slot->bitmap_left + (width - (slot->advance.x >> 6)) / 2;
+        GlyphImage glyph{width, height, std::vector<std::uint8_t>(static_cast<std::size_t>(width * height))};
+        bool ink = false;
+        for (unsigned row = 0; row < slot->bitmap.rows; ++row) {
+            for (unsigned column = 0; column < slot->bitmap.width; ++column) {
+                const unsigned char* line = slot->bitmap.buffer + static_cast<std::ptrdiff_t>(row) * slot->bitmap.pitch;
+                const bool on = slot->bitmap.pixel_mode == FT_PIXEL_MODE_MONO ? (line[column / 8] >> (7 - column % 8)) & 1
+                                                                              : line[column] >= 128;
+                const long x = left + static_cast<long>(column), y = top + static_cast<long>(row);
+                if (on && x >= 0 && y >= 0 && x < width && y < height) {
+                    glyph.Pixels[static_cast<std::size_t>(y * width + x)] = 1;
+                    ink = true;
+                }
+            }
+        }
+        if (!ink)
+            continue;
+        glyphs.push_back(std::move(glyph));
+        drawn.push_back(utf8);
+    }
+    FT_Done_Face(face);
+    FT_Done_FreeType(library);
+    return glyphs;
+}
+
+std::string JisRows(int first, int last)
+{
+    std::string text;
+    iconv_t convert = ::iconv_open("UTF-8", "EUC-JP");
+    for (int row = first; row <= last; ++row) {
+        for (int cell = 1; cell <= 94; ++cell) {
+            char in[2] = {static_cast<char>(0xA0 + row), static_cast<char>(0xA0 + cell)};
+            char out[8];
+            char* from = in;
+            char* to = out;
+            std::size_t left = 2, room = sizeof out;
+            ::iconv(convert, nullptr, nullptr, nullptr, nullptr);
+            if (::iconv(convert, &from, &left, &to, &room) != static_cast<std::size_t>(-1))
+                text.append(out, sizeof out - room);
+        }
+    }
+    ::iconv_close(convert);
+    return text;
+}
+
+} // namespace zelvane::test
