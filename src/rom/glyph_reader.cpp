@@ -39,6 +39,7 @@ constexpr int Channels = 5;
 constexpr std::size_t CoarseSize = static_cast<std::size_t>(CoarseSide * CoarseSide * Channels);
 constexpr std::size_t FineCandidates = static_cast<std::size_t>(48);
 constexpr float GreyWeight = 0.5f;
+constexpr int Supersampling = 4;
 constexpr int Pad = 6;        // room for the shifts around the cell
 constexpr int MaxCentring = 3; // how far the ink may be moved to centre it
 // Confident: a fine score at least this high, this far ahead of the next.
@@ -364,25 +365,30 @@ struct GlyphReader::Impl {
         const FT_UInt index = FT_Get_Char_Index(face, code);
         if (index == 0)
             return picture;
+        // An outline font is drawn four times as large and averaged down:
+        // its shape, not its hinting at a size it was not made for.
+        const int scale = reference.heights.empty() ? Supersampling : 1;
         if (reference.bitmap) {
             for (int strike = 0; strike < face->num_fixed_sizes; ++strike) {
                 if (face->available_sizes[strike].height == strikeHeight)
                     FT_Select_Size(face, strike);
             }
-        } else if (FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(strikeHeight)) != 0) {
+        } else if (FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(strikeHeight * scale)) != 0) {
             return picture;
         }
-        const FT_Int32 target = reference.heights.empty() ? FT_LOAD_TARGET_NORMAL : FT_LOAD_TARGET_MONO;
+        const FT_Int32 target = scale > 1 ? FT_LOAD_TARGET_NORMAL : FT_LOAD_TARGET_MONO;
         if (FT_Load_Glyph(face, index, FT_LOAD_RENDER | target) != 0)
             return picture;
         const FT_GlyphSlot slot = face->glyph;
         const FT_Bitmap& bitmap = slot->bitmap;
         // The em box centred in the cell, the advance centred across it.
+        const long cellWidth = width * scale, cellHeight = height * scale;
         const long ascender = face->size->metrics.ascender >> 6;
         const long descender = face->size->metrics.descender >> 6;
-        const long top = (height - (ascender - descender)) / 2 + ascender - slot->bitmap_top;
-        const long left = slot->bitmap_left + (width - (slot->advance.x >> 6)) / 2;
+        const long top = (cellHeight - (ascender - descender)) / 2 + ascender - slot->bitmap_top;
+        const long left = slot->bitmap_left + (cellWidth - (slot->advance.x >> 6)) / 2;
         picture.ink.assign(static_cast<std::size_t>(width * height), 0.0f);
+        const float share = 1.0f / static_cast<float>(scale * scale);
         bool any = false;
         for (unsigned row = 0; row < bitmap.rows; ++row) {
             for (unsigned column = 0; column < bitmap.width; ++column) {
@@ -390,8 +396,8 @@ struct GlyphReader::Impl {
                 const float value = bitmap.pixel_mode == FT_PIXEL_MODE_MONO ? static_cast<float>((line[column / 8] >> (7 - column % 8)) & 1)
                                                                             : static_cast<float>(line[column]) / 255.0f;
                 const long x = left + static_cast<long>(column), y = top + static_cast<long>(row);
-                if (value > 0 && x >= 0 && y >= 0 && x < width && y < height) {
-                    picture.ink[static_cast<std::size_t>(y * width + x)] = value;
+                if (value > 0 && x >= 0 && y >= 0 && x < cellWidth && y < cellHeight) {
+                    picture.ink[static_cast<std::size_t>(y / scale * width + x / scale)] += value * share;
                     any = true;
                 }
             }
