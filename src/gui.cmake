@@ -29,6 +29,8 @@ target_sources(zelvane_gui PRIVATE
     editor/table_model.cpp
     editor/tool_bar.cpp
     editor/window_placement.cpp
+    workbench/font_view.cpp
+    workbench/glyph_font.cpp
     workbench/mapped_file.cpp
     workbench/relative_search_window.cpp
     workbench/rom_view.cpp

@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QImage>
 #include <QStyledItemDelegate>
+
+#include <cstdint>
+#include <functional>
 
 namespace zelvane {
 
@@ -17,9 +21,17 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    // Draws each cell's glyph at its left, the value at its right; its
+    // tooltip shows the glyph large. An empty function draws none.
+    void SetGlyphs(std::function<QImage(std::uint8_t)> glyph) { m_glyph = std::move(glyph); }
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override;
 
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+
+private:
+    std::function<QImage(std::uint8_t)> m_glyph;
 };
 
 } // namespace zelvane

@@ -84,6 +84,26 @@ TableDocument& EditCommands::Document() const
     return m_notifier.document();
 }
 
+void EditCommands::SetValues(const std::vector<std::pair<std::string, std::string>>& values, const QString& step)
+{
+    EditOutcome all{.First = 0, .Last = CodeCount - 1, .Next = CurrentCode()};
+    bool lines = false;
+    for (const auto& [code, value] : values) {
+        if (code.empty())
+            continue;
+        const std::string_view page = std::string_view(code).substr(0, code.size() - 1);
+        EditOutcome outcome = m_editor.Fill(page, static_cast<std::uint8_t>(code.back()), {value});
+        all.Change.Absorb(std::move(outcome.Change));
+        all.ModifiedChanged = all.ModifiedChanged || outcome.ModifiedChanged;
+        lines = lines || !page.empty();
+    }
+    if (all.Change.Empty())
+        return;
+    m_notifier.Apply(all, lines);
+    m_history.Record(std::move(all.Change), step);
+    RefreshStatusText();
+}
+
 void EditCommands::Paste() { TypeText(QGuiApplication::clipboard()->text()); }
 
 void EditCommands::FillFirstPage(std::uint8_t start, std::vector<std::string> values, const QString& step)

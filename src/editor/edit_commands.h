@@ -14,6 +14,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class QLineEdit;
@@ -75,6 +76,8 @@ public:
     void FillFromList(std::span<const std::string_view> list, InputMode script, LetterCase letterCase);
     // A run of values from `start` on the first page, as one step named `step`.
     void FillFirstPage(std::uint8_t start, std::vector<std::string> values, const QString& step);
+    // Values for codes of any length (code bytes, value bytes), as one step.
+    void SetValues(const std::vector<std::pair<std::string, std::string>>& values, const QString& step);
 
     void Cut();
     void Copy();

@@ -93,6 +93,10 @@ MenuActions BuildMenus(MainWindow& window)
     QMenu* tools = addMenu(nullptr, "mnuTools", QStringLiteral("&Strumenti"));
     addItem(tools, "mnuRomView", QStringLiteral("&Anteprima ROM..."), {}, &MainWindow::mnuRomView_Click);
     addItem(tools, "mnuRelSearch", QStringLiteral("Ricerca &relativa..."), {}, &MainWindow::mnuRelSearch_Click);
+    addItem(tools, "mnuFontView", QStringLiteral("&Font..."), {}, &MainWindow::mnuFontView_Click);
+    tools->addSeparator();
+    actions.showGlyphs = checkable(addItem(tools, "mnuShowGlyphs", QStringLiteral("Mostra &glifi"), {},
+                                           [&window](bool on) { window.mnuShowGlyphs_Click(on); }));
 
     QMenu* help = addMenu(nullptr, "mnuHelp", QStringLiteral("&?"));
     addItem(help, "mnuReadme", QStringLiteral("&Leggimi..."), {}, &MainWindow::mnuReadme_Click);

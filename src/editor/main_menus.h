@@ -19,6 +19,7 @@ struct MenuActions {
     std::array<QAction*, 4> encodings{};   // in the order of TextEncoding
     QAction* undo = nullptr;
     QAction* redo = nullptr;
+    QAction* showGlyphs = nullptr;
 };
 
 // Fills the window's menu bar, each item wired to the window's slot of its

@@ -18,6 +18,8 @@
 #include "editor/table_model.h"
 #include "editor/tool_bar.h"
 #include "editor/window_placement.h"
+#include "workbench/font_view.h"
+#include "workbench/glyph_font.h"
 #include "workbench/relative_search_window.h"
 #include "workbench/rom_view.h"
 
@@ -34,6 +36,7 @@ namespace {
 namespace Texts {
 const auto InitialTitle = QStringLiteral("Zelvane 0.9");
 const auto RelativeSearchStep = QStringLiteral("ricerca relativa");
+const auto FontStep = QStringLiteral("riconoscimento dei glifi");
 } // namespace Texts
 
 constexpr int ClientWidth = 531;
@@ -57,6 +60,7 @@ MainWindow::MainWindow(QWidget* parent)
 
     m_notifier = new TableNotifier(m_document, this);
     m_placements = new PlacementMemory(this);
+    m_glyphFont = new GlyphFont(this);
     m_files = new FileCommands(*m_notifier, this);
 
     m_menus = BuildMenus(*this);
@@ -102,6 +106,10 @@ MainWindow::MainWindow(QWidget* parent)
     });
     connect(m_notifier, &TableNotifier::fileNameChanged, this, &MainWindow::RefreshCaption);
     connect(m_notifier, &TableNotifier::listsChanged, m_edits, &EditCommands::RefreshCorner);
+    connect(m_glyphFont, &GlyphFont::changed, this, [this] {
+        if (m_menus.showGlyphs->isChecked())
+            mnuShowGlyphs_Click(true);
+    });
 
     // The client area below the menu bar is fixed; Qt counts the menu bar
     // inside the window.
@@ -120,6 +128,7 @@ MainWindow::~MainWindow()
     delete m_guide;
     delete m_romView;
     delete m_relSearch;
+    delete m_fontView;
 }
 
 void MainWindow::BuildGrid()
@@ -174,7 +183,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
         return;
     }
     for (QWidget* window : std::initializer_list<QWidget*>{m_extraLines, m_bookmarks, m_about, m_guide, m_edits->FindWindow(), m_romView,
-                                                           m_relSearch}) {
+                                                           m_relSearch, m_fontView}) {
         if (window)
             window->close();
     }
@@ -209,6 +218,44 @@ void MainWindow::mnuRelSearch_Click()
         m_relSearch->move(BesideWindow(this, m_relSearch->frameGeometry().size()));
 }
 void MainWindow::mnuAbout_Click() { ShowSingle(m_about); }
+
+void MainWindow::mnuFontView_Click()
+{
+    // A glyph clicked shows its code; Accetta writes the proposals as one step.
+    const auto pick = [this](const std::string& code) {
+        m_edits->ShowPage(std::string_view(code).substr(0, code.size() - 1));
+        m_edits->MoveToCode(static_cast<std::uint8_t>(code.back()));
+    };
+    const auto apply = [this](std::vector<std::pair<std::string, std::string>> values) {
+        m_edits->SetValues(values, Texts::FontStep);
+    };
+    if (ShowSingle(m_fontView, *m_notifier, *m_glyphFont, pick, apply) && !m_placements->Restore(m_fontView))
+        m_fontView->move(BesideWindow(this, m_fontView->frameGeometry().size()));
+}
+
+void MainWindow::mnuShowGlyphs_Click(bool shown)
+{
+    if (!shown) {
+        m_grid->ShowGlyphs({}, 0, 0);
+        setFixedSize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
+        return;
+    }
+    // Room for a glyph and a short value beside it.
+    const FontLayout& layout = m_glyphFont->Layout();
+    const int column = std::max(m_grid->DefaultColumnWidth(), layout.Width + QFontMetrics(m_grid->font()).horizontalAdvance(QStringLiteral("MMM")) + 6);
+    const int row = std::max(m_grid->DefaultRowHeight(), layout.Height + 4);
+    m_grid->ShowGlyphs(
+        [this](std::uint8_t cell) {
+            std::string code = m_edits->CurrentPage();
+            code += static_cast<char>(cell);
+            const std::optional<GlyphImage> glyph = m_glyphFont->GlyphOf(code);
+            return glyph ? GlyphFont::Picture(*glyph) : QImage();
+        },
+        column, row);
+    const int width = ClientWidth + m_grid->WidthFor(column) - m_grid->WidthFor(m_grid->DefaultColumnWidth());
+    const int height = ClientHeight + 16 * (row - m_grid->DefaultRowHeight());
+    setFixedSize(width, height + menuBar()->sizeHint().height());
+}
 
 // ---- Input modes and encodings ----
 

@@ -32,6 +32,8 @@ class TableModel;
 class TableNotifier;
 class ToolBar;
 class EditCommands;
+class FontView;
+class GlyphFont;
 class EditHistory;
 class PlacementMemory;
 
@@ -89,6 +91,9 @@ public slots:
     void mnuExtra_Click();
     void mnuRomView_Click();
     void mnuRelSearch_Click();
+    void mnuFontView_Click();
+    // Draws each cell's glyph from the open font, the window grown to fit.
+    void mnuShowGlyphs_Click(bool shown);
     void mnuReadme_Click();
     void mnuAbout_Click();
     void mnuASCII_Click();
@@ -152,6 +157,8 @@ private:
     QPointer<GuideWindow> m_guide;
     QPointer<RomView> m_romView;
     QPointer<RelativeSearchWindow> m_relSearch;
+    QPointer<FontView> m_fontView;
+    GlyphFont* m_glyphFont = nullptr;
 };
 
 } // namespace zelvane

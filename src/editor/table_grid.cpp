@@ -65,6 +65,7 @@ TableGrid::TableGrid(int width, QWidget* parent)
     if (rowLabelWidth + 16 * columnWidth > available)
         columnWidth = (available - rowLabelWidth) / 16;
     columns->setDefaultSectionSize(columnWidth);
+    m_columnWidth = columnWidth;
     columns->setFixedHeight(RowHeight);
     rows->setDefaultSectionSize(RowHeight);
     rows->setFixedWidth(rowLabelWidth);
@@ -86,6 +87,25 @@ void TableGrid::SetCornerText(const QString& text)
 {
     m_corner->setText(text);
     m_corner->resize(m_corner->parentWidget()->size());
+}
+
+int TableGrid::DefaultRowHeight() const
+{
+    return RowHeight;
+}
+
+int TableGrid::WidthFor(int columnWidth) const
+{
+    return verticalHeader()->width() + 16 * columnWidth + 2 * frameWidth();
+}
+
+void TableGrid::ShowGlyphs(std::function<QImage(std::uint8_t)> glyph, int columnWidth, int rowHeight)
+{
+    const bool shown = static_cast<bool>(glyph);
+    static_cast<CellDelegate*>(itemDelegate())->SetGlyphs(std::move(glyph));
+    horizontalHeader()->setDefaultSectionSize(shown ? columnWidth : m_columnWidth);
+    verticalHeader()->setDefaultSectionSize(shown ? rowHeight : RowHeight);
+    viewport()->update();
 }
 
 void TableGrid::SetCornerToolTip(const QString& text)

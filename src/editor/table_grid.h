@@ -4,6 +4,7 @@
 #include <QTableView>
 
 #include <cstdint>
+#include <functional>
 
 class QLabel;
 
@@ -23,6 +24,15 @@ public:
     // headers; nothing for the one-byte codes.
     void SetCornerText(const QString& text);
     void SetCornerToolTip(const QString& text);
+    // Each cell's glyph drawn beside its value, from `glyph` (the picture of
+    // a cell of the page shown; a null picture for none), with cells of
+    // `columnWidth` x `rowHeight`; an empty function hides them and brings
+    // the cells back to their size. The grid's width is the new one.
+    void ShowGlyphs(std::function<QImage(std::uint8_t)> glyph, int columnWidth, int rowHeight);
+    [[nodiscard]] int DefaultColumnWidth() const { return m_columnWidth; }
+    [[nodiscard]] int DefaultRowHeight() const;
+    // The width the grid takes with columns `columnWidth` wide.
+    [[nodiscard]] int WidthFor(int columnWidth) const;
 
 signals:
     // A printable character typed; the table's encoding decides its bytes.
@@ -43,6 +53,7 @@ protected:
 
 private:
     QLabel* m_corner = nullptr;
+    int m_columnWidth = 0;
 };
 
 } // namespace zelvane

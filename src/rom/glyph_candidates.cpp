@@ -156,6 +156,7 @@ void ApplyOrder(std::vector<std::vector<GlyphGuess>>& read, const std::vector<Ca
     constexpr std::size_t Asked = 5;
     constexpr std::size_t Agreeing = 3;
     constexpr float OverruledBy = 0.06f;
+    constexpr float Confirmed = 0.95f;
     const std::vector<Order> orders = Orders(candidates);
     const auto sure = [&](const std::vector<GlyphGuess>& guesses) {
         return !guesses.empty() && guesses[0].Score >= confident
@@ -235,7 +236,13 @@ void ApplyOrder(std::vector<std::vector<GlyphGuess>>& read, const std::vector<Ca
                 }
             }
         }
-        if (chosen.empty() || chosen == read[j][0].Text)
+        // What the order confirms from both sides is as good as certain.
+        if (chosen == read[j][0].Text) {
+            if (bothSides)
+                decided[j][0].Score = std::max(decided[j][0].Score, Confirmed);
+            continue;
+        }
+        if (chosen.empty())
             continue;
         const float own = scoreOf(chosen);
         const float top = read[j][0].Score;
@@ -246,7 +253,7 @@ void ApplyOrder(std::vector<std::vector<GlyphGuess>>& read, const std::vector<Ca
         std::vector<GlyphGuess>& guesses = decided[j];
         if (const auto found = std::ranges::find(guesses, chosen, &GlyphGuess::Text); found != guesses.end())
             guesses.erase(found);
-        guesses.insert(guesses.begin(), {chosen, top});
+        guesses.insert(guesses.begin(), {chosen, bothSides ? std::max(top, Confirmed) : top});
     }
     read = std::move(decided);
 }

@@ -33,7 +33,9 @@ struct Candidate {
 // Where the confident guesses of a whole font (a top score of at least
 // `confident`, `margin` ahead of the next) mostly fit one order near a
 // glyph (Shift-JIS, ASCII, or one of the kana fills' runs), the order
-// decides that glyph when it is doubtful: its character goes first.
+// decides that glyph when it is doubtful: its character goes first. Where
+// the glyphs on both sides agree, the order's character scores at least
+// 0.95: the order confirms it.
 void ApplyOrder(std::vector<std::vector<GlyphGuess>>& read, const std::vector<Candidate>& candidates, float confident,
                 float margin);
 

@@ -43,8 +43,8 @@ constexpr int Supersampling = 4;
 constexpr int Pad = 6;        // room for the shifts around the cell
 constexpr int MaxCentring = 3; // how far the ink may be moved to centre it
 // Confident: a fine score at least this high, this far ahead of the next.
-constexpr float ConfidentScore = 0.90f;
-constexpr float ConfidentMargin = 0.04f;
+constexpr float ConfidentScore = 0.80f;
+constexpr float ConfidentMargin = 0.03f;
 
 // The default references: pixel fonts at their own sizes and outline fonts,
 // all shipped by Debian (see the README). Families for fontconfig where

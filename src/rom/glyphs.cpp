@@ -66,6 +66,19 @@ unsigned char LeadByte(int index)
     return static_cast<unsigned char>(index < 31 ? 0x81 + index : 0xE0 + index - 31);
 }
 
+// The Shift-JIS place of a valid double-byte code.
+std::optional<std::size_t> ShiftJisPlace(std::string_view code)
+{
+    if (code.size() != 2)
+        return std::nullopt;
+    const auto lead = static_cast<unsigned char>(code[0]), trail = static_cast<unsigned char>(code[1]);
+    const bool validLead = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
+    const bool validTrail = trail >= 0x40 && trail <= 0xFC && trail != 0x7F;
+    if (!validLead || !validTrail)
+        return std::nullopt;
+    return static_cast<std::size_t>(LeadIndex(lead)) * TrailCount + (trail < 0x7F ? trail - 0x40 : trail - 0x80 + 63);
+}
+
 } // namespace
 
 std::size_t GlyphBytes(const FontLayout& layout)
@@ -152,6 +165,29 @@ std::string GlyphCode(std::string_view firstCode, CodeOrder order, std::size_t i
     const int newTrail = static_cast<int>(position % TrailCount);
     return {static_cast<char>(LeadByte(newLead)),
             static_cast<char>(newTrail < 63 ? 0x40 + newTrail : 0x80 + newTrail - 63)};
+}
+
+std::optional<std::size_t> GlyphIndex(std::string_view firstCode, CodeOrder order, std::string_view code)
+{
+    if (firstCode.empty() || code.size() != firstCode.size())
+        return std::nullopt;
+    if (order == CodeOrder::ShiftJis) {
+        // The first code counts from the next valid one when it is not valid.
+        const std::string first = GlyphCode(firstCode, CodeOrder::ShiftJis, 0);
+        const auto from = ShiftJisPlace(first), to = ShiftJisPlace(code);
+        if (!from || !to || *to < *from)
+            return std::nullopt;
+        return *to - *from;
+    }
+    if (code < firstCode || code.size() > sizeof(std::size_t))
+        return std::nullopt;
+    std::size_t difference = 0;
+    for (std::size_t i = 0; i < code.size(); ++i)
+        difference = difference << 8 | static_cast<unsigned char>(code[i]);
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < firstCode.size(); ++i)
+        start = start << 8 | static_cast<unsigned char>(firstCode[i]);
+    return difference - start;
 }
 
 } // namespace zelvane

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -53,6 +54,10 @@ enum class CodeOrder { Consecutive, ShiftJis };
 // from `firstCode` on (trail bytes 40-7E and 80-FC, lead bytes 81-9F and
 // E0-FC). Empty when `firstCode` is empty, or past the last Shift-JIS code.
 [[nodiscard]] std::string GlyphCode(std::string_view firstCode, CodeOrder order, std::size_t index);
+
+// The other way: which glyph shows `code`, or nothing when none does (a
+// code of another length, before the first, or no Shift-JIS code).
+[[nodiscard]] std::optional<std::size_t> GlyphIndex(std::string_view firstCode, CodeOrder order, std::string_view code);
 
 // One likely character for a glyph: one character in UTF-8; higher scores
 // are likelier (1 a perfect match).
