@@ -217,7 +217,12 @@ void ApplyOrder(std::vector<std::vector<GlyphGuess>>& read, const std::vector<Ca
         bool bothSides = false;
         float chosenScore = -1;
         for (std::size_t o = 0; o < orders.size() && !bothSides; ++o) {
-            const auto before = agreed(voters[o], glyph, -1), after = agreed(voters[o], glyph, +1);
+            auto before = agreed(voters[o], glyph, -1), after = agreed(voters[o], glyph, +1);
+            // Near the font's start or end one side is all there is.
+            if (!before && after && glyph < Window)
+                before = after;
+            if (!after && before && static_cast<std::ptrdiff_t>(read.size()) - glyph <= Window)
+                after = before;
             for (const auto& shift : {before, after}) {
                 if (!shift)
                     continue;

@@ -150,6 +150,7 @@ FontView::FontView(TableNotifier& notifier, GlyphFont& font, Pick pick, Apply ap
     m_guesses = new QListWidget(this);
     m_guesses->setObjectName(QStringLiteral("lstFontGuess"));
     m_guesses->setIconSize(QSize(32, 32));
+    m_guesses->setSpacing(2);
     m_guesses->setMinimumWidth(240);
     side->addWidget(m_guesses, 1);
     middle->addLayout(side, 1);
