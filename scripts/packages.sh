@@ -29,8 +29,19 @@ ensure_packages() {
 }
 
 # What building and testing need; Qt's CMake files find everything else
-# through qt6-base-dev's own dependencies.
-BUILD_PACKAGES=(g++ make cmake qt6-base-dev libx11-dev)
+# through qt6-base-dev's own dependencies. FreeType draws the glyph
+# reader's reference fonts, fontconfig finds them when they are elsewhere.
+BUILD_PACKAGES=(g++ make cmake qt6-base-dev libx11-dev libfreetype-dev libfontconfig-dev)
+
+# The glyph reader's reference fonts: pixel fonts at 8 (Misaki Gothic), 12,
+# 14 and 16 pixels (Shinonome, Unifont) and outline fonts (IPA Gothic and
+# Mincho, VL Gothic), all with the kana and JIS X 0208 kanji.
+GLYPH_REFERENCE_PACKAGES=(xfonts-shinonome fonts-unifont fonts-misaki fonts-ipafont-gothic fonts-ipafont-mincho fonts-vlgothic)
+
+# The fonts the reader's tests and benchmark make game fonts from: none of
+# them is a reference (jiskan16 at 16 pixels, UmePlus Gothic at 12, Misaki
+# Mincho at 8; the last shares its designer with a reference, not its kana).
+GLYPH_TEST_PACKAGES=(xfonts-intl-japanese fonts-umeplus fonts-misaki)
 
 # What making and checking the Debian package needs: dpkg-shlibdeps for its
 # library dependencies, and the checkers a distribution runs.

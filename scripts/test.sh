@@ -5,7 +5,8 @@ set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 . "$top/scripts/packages.sh"
 
-ensure_packages "${BUILD_PACKAGES[@]}" "${PACKAGE_CHECK_PACKAGES[@]}"
+ensure_packages "${BUILD_PACKAGES[@]}" "${PACKAGE_CHECK_PACKAGES[@]}" "${GLYPH_REFERENCE_PACKAGES[@]}" \
+    "${GLYPH_TEST_PACKAGES[@]}"
 cmake -S "$top" -B "$top/build" -DCMAKE_BUILD_TYPE=Release
 cmake --build "$top/build" -j2
 ctest --test-dir "$top/build" --output-on-failure -j2
