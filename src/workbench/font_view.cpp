@@ -325,6 +325,8 @@ void FontView::cmdFontRead_Click()
 {
     if (!m_font.IsOpen() || m_worker.joinable())
         return;
+    // What the boxes say now, also when typed without Enter.
+    LayoutEdited();
     // Every glyph from the address is read, for the font's order to help;
     // those whose code has a value already are not proposed.
     std::vector<GlyphImage> glyphs;
