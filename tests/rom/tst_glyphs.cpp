@@ -163,6 +163,9 @@ void GlyphsTest::codes()
     QFETCH(int, index);
     QFETCH(QByteArray, code);
     QCOMPARE(QByteArray::fromStdString(GlyphCode(first.toStdString(), CodeOrder(order), std::size_t(index))), code);
+    // And back: the glyph that shows the code.
+    if (!code.isEmpty() && QByteArray(QTest::currentDataTag()) != "wraps_within_its_bytes")
+        QCOMPARE(GlyphIndex(first.toStdString(), CodeOrder(order), code.toStdString()), std::optional<std::size_t>(index));
 }
 
 void GlyphsTest::reads_fonts_it_was_not_made_from_data()
