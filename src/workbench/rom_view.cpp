@@ -66,9 +66,13 @@ constexpr std::size_t ListedHits = 1000;
 constexpr std::uint64_t NoAddress = ~std::uint64_t{0};
 constexpr std::size_t TitleBytes = 48;
 
+// A fixed-pitch font that has the kana and kanji itself: lines drawn from
+// fallback fonts would each be of another height. IPA Gothic is one of the
+// glyph reader's references; the system's fixed font when it is missing.
 QFont ViewFont()
 {
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("VL Gothic"), font.family()});
     font.setPointSizeF(10);
     return font;
 }
@@ -127,6 +131,11 @@ void Dim(QPlainTextEdit* edit, const std::vector<std::pair<int, int>>& ranges)
         dimmed.push_back({cursor, grey});
     }
     edit->setExtraSelections(dimmed);
+}
+
+int LineHeight(const QFont& font)
+{
+    return QFontMetrics(font).lineSpacing();
 }
 
 // A text view with room on its left for the lines' addresses.
@@ -317,8 +326,7 @@ void RomView::TableChanged()
 int RomView::VisibleLines() const
 {
     const QPlainTextEdit* edit = ShownEdit();
-    const int spacing = QFontMetrics(edit->font()).lineSpacing();
-    return std::max(1, (edit->viewport()->height() - 8) / std::max(1, spacing));
+    return std::max(1, (edit->viewport()->height() - 8) / std::max(1, LineHeight(edit->font())));
 }
 
 std::size_t RomView::LineWidth() const
