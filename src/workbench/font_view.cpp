@@ -338,7 +338,7 @@ void FontView::cmdFontRead_Click()
         if (glyph.Pixels.empty() || code.empty())
             break;
         if (!CodeValue(document, code))
-            read.push_back({i, code});
+            read.push_back({i, code, GlyphFont::Picture(glyph)});
         glyphs.push_back(std::move(glyph));
     }
     m_guesses->clear();
@@ -393,7 +393,7 @@ void FontView::ReadingDone(std::vector<Read> read, std::vector<std::vector<Glyph
         // is not checked.
         const bool writable = FromDisplay(character, encoding).has_value();
         unwritable += writable ? 0 : 1;
-        auto* item = new QListWidgetItem(QIcon(QPixmap::fromImage(GlyphFont::Picture(m_font.Glyph(one.glyph)).scaled(32, 32))),
+        auto* item = new QListWidgetItem(QIcon(QPixmap::fromImage(one.picture.scaled(32, 32))),
                                          Texts::Proposal.arg(QString::fromStdString(HexText(one.code)),
                                                              writable ? character : Texts::NotInEncoding.arg(character),
                                                              QString::number(best.Score, 'f', 2)));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 
 #include <atomic>
@@ -57,6 +58,7 @@ private:
     struct Read {
         std::size_t glyph;
         std::string code;
+        QImage picture; // as read, whatever the layout becomes meanwhile
     };
     // The controls' layout into the font, and the font's into the controls.
     void LayoutEdited();

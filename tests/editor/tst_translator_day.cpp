@@ -28,6 +28,7 @@ private slots:
     void binary_file_asks_first_data();
     void binary_file_asks_first();
     void unreadable_file_leaves_an_unmodified_table();
+    void saved_table_says_what_its_file_says();
     void typing_again_in_a_cell_is_another_step();
     void manager_comes_back_where_it_was();
     void pages_list_their_codes();
@@ -136,6 +137,20 @@ void TranslatorDayTest::unreadable_file_leaves_an_unmodified_table()
     QCOMPARE(CellText(0x42), QString());
     QCOMPARE(Document().ExtraLines, std::vector<ExtraLine>{"# note"});
     QCOMPARE(QString::fromStdString(Document().FileName), Path("good.tbl"));
+}
+
+void TranslatorDayTest::saved_table_says_what_its_file_says()
+{
+    // A5's last line leaves it empty; given a value, that line changes in
+    // place and the earlier one is an overridden extra line again.
+    test::WriteBytes(Path("h.tbl").toStdString(), "A5=\xA5\xA2\r\nA5=\r\n41=A\r\n");
+    QVERIFY(m_window->OpenTable(Path("h.tbl")));
+    QVERIFY(Document().ExtraLines.empty());
+    TypeInto(0xA5, QStringLiteral("Z"));
+    Action("mnuSave")->trigger();
+    QCOMPARE(test::ReadBytes(Path("h.tbl").toStdString()), std::string("A5=\xA5\xA2\r\nA5=Z\r\n41=A\r\n"));
+    QCOMPARE(Document().ExtraLines, std::vector<ExtraLine>{"A5=\xA5\xA2"});
+    QVERIFY(!Document().Modified);
 }
 
 void TranslatorDayTest::typing_again_in_a_cell_is_another_step()

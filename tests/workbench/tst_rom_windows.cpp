@@ -186,6 +186,9 @@ void RomWindowsTest::find_and_bookmark_where_one_reads()
     QCOMPARE(view->findChild<QComboBox*>(QStringLiteral("cboRomBook"))->itemText(0), QStringLiteral("HE (Ch)"));
     Action("mnuUndo")->trigger();
     QVERIFY(Document().Bookmarks[0].Title.empty());
+    // An address past the end says so, with the file's size.
+    view->ShowAddress(0x1000);
+    QCOMPARE(Status(view), QStringLiteral("L'indirizzo 0x001000 è oltre la fine del file, che ha 16 byte."));
     // Hex bytes, and a wrap to the first hit.
     find->setText(QStringLiteral("$8B 8E"));
     QTest::keyClick(find, Qt::Key_Return);
