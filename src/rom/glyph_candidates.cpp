@@ -263,4 +263,30 @@ void ApplyOrder(std::vector<std::vector<GlyphGuess>>& read, const std::vector<Ca
     read = std::move(decided);
 }
 
+void PreferUnused(std::vector<std::vector<GlyphGuess>>& read, float sure, float margin)
+{
+    std::map<std::string, std::vector<std::size_t>> claimed;
+    for (std::size_t i = 0; i < read.size(); ++i) {
+        if (!read[i].empty())
+            claimed[read[i][0].Text].push_back(i);
+    }
+    for (auto& [text, glyphs] : claimed) {
+        if (glyphs.size() < 2)
+            continue;
+        // The likeliest claimant keeps the character.
+        std::ranges::sort(glyphs, [&](std::size_t a, std::size_t b) { return read[a][0].Score > read[b][0].Score; });
+        for (std::size_t k = 1; k < glyphs.size(); ++k) {
+            std::vector<GlyphGuess>& guesses = read[glyphs[k]];
+            if (guesses[0].Score >= sure || guesses.size() < 2)
+                continue;
+            const auto next = std::find_if(guesses.begin() + 1, guesses.end(), [&](const GlyphGuess& guess) {
+                return guess.Score >= guesses[0].Score - margin && !claimed.contains(guess.Text);
+            });
+            if (next == guesses.end())
+                continue;
+            std::rotate(guesses.begin(), next, next + 1);
+        }
+    }
+}
+
 } // namespace zelvane

@@ -39,4 +39,9 @@ struct Candidate {
 void ApplyOrder(std::vector<std::vector<GlyphGuess>>& read, const std::vector<Candidate>& candidates, float confident,
                 float margin);
 
+// A font holds each character once: where glyphs that are not sure share
+// their best character, all but the likeliest take their next guess when it
+// is nearly as good and no other glyph has it.
+void PreferUnused(std::vector<std::vector<GlyphGuess>>& read, float sure, float margin);
+
 } // namespace zelvane

@@ -45,6 +45,10 @@ constexpr int MaxCentring = 3; // how far the ink may be moved to centre it
 // Confident: a fine score at least this high, this far ahead of the next.
 constexpr float ConfidentScore = 0.80f;
 constexpr float ConfidentMargin = 0.03f;
+// A glyph confirmed by its font's order keeps its character; another takes
+// an unused one this close to its best.
+constexpr float UniqueSure = 0.95f;
+constexpr float UniqueMargin = 0.04f;
 
 // The default references: pixel fonts at their own sizes and outline fonts,
 // all shipped by Debian (see the README). Families for fontconfig where
@@ -611,6 +615,7 @@ std::vector<std::vector<GlyphGuess>> GlyphReader::ReadAll(std::span<const GlyphI
     for (std::thread& worker : workers)
         worker.join();
     ApplyOrder(read, m_impl->candidates, ConfidentScore, ConfidentMargin);
+    PreferUnused(read, UniqueSure, UniqueMargin);
     for (std::vector<GlyphGuess>& guesses : read) {
         if (guesses.size() > count)
             guesses.resize(count);

@@ -232,8 +232,9 @@ void GlyphsTest::order_decides_doubtful_glyphs_of_an_ordered_font()
     qInfo("12 px kanji: in order %.1f%%, shuffled %.1f%%, one by one %.1f%%", 100 * ordered.top1, 100 * disordered.top1,
           100 * single.top1);
     QVERIFY(ordered.top1 >= disordered.top1 + 0.10);
-    // Without an order nothing is invented.
-    QCOMPARE(disordered.top1, single.top1);
+    // Without an order nothing is invented, and a character read twice
+    // makes the likelier glyph keep it: nothing is lost.
+    QVERIFY(disordered.top1 >= single.top1);
 }
 
 void GlyphsTest::a_shadow_does_not_spoil_the_ink()
