@@ -116,6 +116,31 @@ std::optional<std::string> CodeValue(const TableDocument& document, std::string_
     return std::nullopt;
 }
 
+std::vector<std::optional<std::string>> CodeValues(const TableDocument& document, std::span<const std::string> codes)
+{
+    std::vector<std::optional<std::string>> values(codes.size());
+    std::map<std::string_view, std::vector<std::size_t>> wanted; // longer codes, by their bytes
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        if (codes[i].size() == 1)
+            values[i] = CodeValue(document, codes[i]);
+        else if (codes[i].size() > 1)
+            wanted[codes[i]].push_back(i);
+    }
+    if (wanted.empty())
+        return values;
+    // The last line for a code gives its value.
+    for (const ExtraLine& line : document.ExtraLines) {
+        const std::optional<MultiByteCode> code = ParseMultiByteCode(line);
+        if (!code)
+            continue;
+        if (const auto found = wanted.find(code->Code); found != wanted.end()) {
+            for (std::size_t i : found->second)
+                values[i] = std::string(code->Value);
+        }
+    }
+    return values;
+}
+
 std::size_t SetPageValues(TableDocument& document, std::string_view lead, std::uint8_t start,
                           std::span<const std::string> values, LineSplice* splice)
 {

@@ -45,6 +45,11 @@ struct PageSummary {
 // file would give it; nothing when no line assigns it.
 [[nodiscard]] std::optional<std::string> CodeValue(const TableDocument& document, std::string_view code);
 
+// CodeValue for many codes at once (any lengths), in one pass over the
+// lines: the values in the order of `codes`.
+[[nodiscard]] std::vector<std::optional<std::string>> CodeValues(const TableDocument& document,
+                                                                 std::span<const std::string> codes);
+
 // Gives the cells of page `lead` (not empty) from `start` on the values in
 // order, stopping after cell FF; returns how many it gave. A code's last
 // line changes its value in place, keeping its digits as written; a new

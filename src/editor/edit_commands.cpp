@@ -88,14 +88,29 @@ void EditCommands::SetValues(const std::vector<std::pair<std::string, std::strin
 {
     EditOutcome all{.First = 0, .Last = CodeCount - 1, .Next = CurrentCode()};
     bool lines = false;
-    for (const auto& [code, value] : values) {
-        if (code.empty())
+    // Runs of neighbouring cells of one page are one fill each: a page's
+    // lines are found once a run, not once a value.
+    for (std::size_t first = 0; first < values.size();) {
+        const std::string& code = values[first].first;
+        if (code.empty()) {
+            ++first;
             continue;
+        }
         const std::string_view page = std::string_view(code).substr(0, code.size() - 1);
-        EditOutcome outcome = m_editor.Fill(page, static_cast<std::uint8_t>(code.back()), {value});
+        std::vector<std::string> run{values[first].second};
+        std::size_t next = first + 1;
+        for (; next < values.size(); ++next) {
+            const std::string& other = values[next].first;
+            if (other.size() != code.size() || !other.starts_with(page)
+                || static_cast<std::uint8_t>(other.back()) != static_cast<std::uint8_t>(code.back()) + run.size())
+                break;
+            run.push_back(values[next].second);
+        }
+        EditOutcome outcome = m_editor.Fill(page, static_cast<std::uint8_t>(code.back()), run);
         all.Change.Absorb(std::move(outcome.Change));
         all.ModifiedChanged = all.ModifiedChanged || outcome.ModifiedChanged;
         lines = lines || !page.empty();
+        first = next;
     }
     if (all.Change.Empty())
         return;

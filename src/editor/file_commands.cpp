@@ -181,10 +181,10 @@ QString AbsolutePath(const QString& path)
 
 bool FileCommands::ConfirmTableFile(const QString& path)
 {
-    if (!LooksBinary(std::filesystem::path(PathBytes(path))))
+    const std::filesystem::path file = PathBytes(path);
+    if (!LooksBinary(file))
         return true;
-    QMessageBox box(QMessageBox::Question, Texts::NotATableTitle,
-                    Texts::NotATable.arg(PathText(std::filesystem::path(PathBytes(path)).filename().string())),
+    QMessageBox box(QMessageBox::Question, Texts::NotATableTitle, Texts::NotATable.arg(PathText(file.filename().string())),
                     QMessageBox::Yes | QMessageBox::No, m_window);
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;

@@ -192,10 +192,10 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 // ---- Auxiliary windows ----
 
-template<typename Manager>
-void MainWindow::ShowManager(QPointer<Manager>& manager)
+template<typename Manager, typename... Args>
+void MainWindow::ShowManager(QPointer<Manager>& manager, Args&&... args)
 {
-    if (ShowSingle(manager, *m_notifier) && !m_placements->Restore(manager))
+    if (ShowSingle(manager, *m_notifier, std::forward<Args>(args)...) && !m_placements->Restore(manager))
         manager->move(BesideWindow(this, manager->frameGeometry().size()));
 }
 
@@ -214,8 +214,7 @@ void MainWindow::mnuRelSearch_Click()
     const auto apply = [this](std::uint8_t start, std::vector<std::string> values) {
         m_edits->FillFirstPage(start, std::move(values), Texts::RelativeSearchStep);
     };
-    if (ShowSingle(m_relSearch, *m_notifier, apply) && !m_placements->Restore(m_relSearch))
-        m_relSearch->move(BesideWindow(this, m_relSearch->frameGeometry().size()));
+    ShowManager(m_relSearch, apply);
 }
 void MainWindow::mnuAbout_Click() { ShowSingle(m_about); }
 
@@ -229,8 +228,7 @@ void MainWindow::mnuFontView_Click()
     const auto apply = [this](std::vector<std::pair<std::string, std::string>> values) {
         m_edits->SetValues(values, Texts::FontStep);
     };
-    if (ShowSingle(m_fontView, *m_notifier, *m_glyphFont, pick, apply) && !m_placements->Restore(m_fontView))
-        m_fontView->move(BesideWindow(this, m_fontView->frameGeometry().size()));
+    ShowManager(m_fontView, *m_glyphFont, pick, apply);
 }
 
 void MainWindow::mnuShowGlyphs_Click(bool shown)

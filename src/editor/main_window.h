@@ -128,10 +128,11 @@ private:
     void BuildGrid();
     void Form_Load();
 
-    // Opens a manager, or brings it to the front, wired to the table; a new
-    // one stands where it was last closed, else beside this window.
-    template<typename Manager>
-    void ShowManager(QPointer<Manager>& manager);
+    // Opens a manager or workbench window (made with the table's notifier and
+    // `args`), or brings it to the front; a new one stands where it was last
+    // closed, else beside this window.
+    template<typename Manager, typename... Args>
+    void ShowManager(QPointer<Manager>& manager, Args&&... args);
 
     void RefreshCaption();
     void RefreshEncoding();

@@ -34,8 +34,8 @@ bool PlacementMemory::Restore(QWidget* window)
 
 bool PlacementMemory::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::Close || event->type() == QEvent::Hide) {
-        if (auto* window = qobject_cast<QWidget*>(watched); window && window->isVisible())
+    if (event->type() == QEvent::Close) {
+        if (auto* window = qobject_cast<QWidget*>(watched))
             m_places.insert(window->objectName(), QRect(window->pos(), window->size()));
     }
     return QObject::eventFilter(watched, event);

@@ -510,7 +510,6 @@ struct GlyphReader::Impl {
             return guesses;
         float gx = 0, gy = 0;
         InkCentre(glyph, gx, gy);
-        gx += 0; // the target's and the candidate's pictures share the cell
         for (std::size_t i = 0; i < fine && best[order[i]] > -2.0f; ++i) {
             float score = -1;
             for (std::size_t drawn : model->byCandidate[order[i]])

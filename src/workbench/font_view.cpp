@@ -259,6 +259,11 @@ void FontView::PaintSheet()
     const int zoom = std::max(1, 24 / std::max(layout.Width, layout.Height));
     const TableDocument& document = m_notifier.document();
     const QFontMetrics metrics(font());
+    // The sheet's codes and their values, found in one pass over the table.
+    std::vector<std::string> codes(256);
+    for (std::size_t i = 0; i < codes.size(); ++i)
+        codes[i] = m_font.Code(i);
+    const std::vector<std::optional<std::string>> values = CodeValues(document, codes);
     for (int i = 0; i < 256; ++i) {
         const QRect place(i % 16 * cell.width(), i / 16 * cell.height(), cell.width(), cell.height());
         if (i == m_current)
@@ -270,12 +275,11 @@ void FontView::PaintSheet()
             continue;
         const QImage picture = GlyphFont::Picture(glyph).scaled(glyph.Width * zoom, glyph.Height * zoom);
         painter.drawImage(place.left() + (cell.width() - picture.width()) / 2, place.top() + 2, picture);
-        const std::string code = m_font.Code(static_cast<std::size_t>(i));
         const int below = place.top() + 2 + picture.height();
         painter.setPen(palette().color(QPalette::PlaceholderText));
         painter.drawText(QRect(place.left(), below, cell.width(), metrics.height()), Qt::AlignCenter,
-                         QString::fromStdString(HexText(code)));
-        if (const std::optional<std::string> value = CodeValue(document, code)) {
+                         QString::fromStdString(HexText(codes[static_cast<std::size_t>(i)])));
+        if (const std::optional<std::string>& value = values[static_cast<std::size_t>(i)]) {
             painter.setPen(palette().color(QPalette::Text));
             painter.drawText(QRect(place.left() + 1, below + metrics.height(), cell.width() - 2, metrics.height()),
                              Qt::AlignCenter, ToShortDisplay(*value, document.Encoding));
@@ -330,16 +334,20 @@ void FontView::cmdFontRead_Click()
     // Every glyph from the address is read, for the font's order to help;
     // those whose code has a value already are not proposed.
     std::vector<GlyphImage> glyphs;
-    std::vector<Read> read;
-    const TableDocument& document = m_notifier.document();
+    std::vector<std::string> codes;
     for (std::size_t i = 0; i < static_cast<std::size_t>(m_count->value()); ++i) {
         GlyphImage glyph = m_font.Glyph(i);
-        const std::string code = m_font.Code(i);
+        std::string code = m_font.Code(i);
         if (glyph.Pixels.empty() || code.empty())
             break;
-        if (!CodeValue(document, code))
-            read.push_back({i, code, GlyphFont::Picture(glyph)});
         glyphs.push_back(std::move(glyph));
+        codes.push_back(std::move(code));
+    }
+    std::vector<Read> read;
+    const std::vector<std::optional<std::string>> values = CodeValues(m_notifier.document(), codes);
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        if (!values[i])
+            read.push_back({i, std::move(codes[i]), GlyphFont::Picture(glyphs[i])});
     }
     m_guesses->clear();
     m_accept->setEnabled(false);

@@ -299,6 +299,7 @@ void RomView::OpenFile(const QString& path)
     m_hits.clear();
     m_foundText.clear();
     m_hitList->clear();
+    m_lastScreen.reset();
     m_selFrom = m_selTo = 0;
     SetTop(0);
     m_status->setText(Texts::Opened.arg(path).arg(m_file.Bytes().size()));
@@ -318,6 +319,7 @@ void RomView::TableChanged()
 {
     m_display.clear();
     m_codes = std::make_unique<RomCodes>(m_notifier.document());
+    ++m_codesMade;
     // What the find found was found through the old table.
     m_foundText.clear();
     Render();
@@ -345,9 +347,16 @@ std::uint64_t RomView::LastTop() const
         const std::uint64_t back = std::uint64_t{16} * static_cast<std::uint64_t>(VisibleLines() - 1);
         return lastRow > back ? lastRow - back : 0;
     }
-    std::uint64_t top = LineBefore(*m_codes, m_file.Bytes(), size, LineWidth());
-    for (int line = 1; line < VisibleLines() && top > 0; ++line)
-        top = LineBefore(*m_codes, m_file.Bytes(), top, LineWidth());
+    // The script's last screen is read back from the end: once for a file,
+    // table and view size, not at every scroll.
+    const LastScreen key{m_codesMade, size, VisibleLines(), LineWidth(), 0};
+    if (m_lastScreen && m_lastScreen->SameAs(key))
+        return m_lastScreen->top;
+    std::uint64_t top = LineBefore(*m_codes, m_file.Bytes(), size, key.width);
+    for (int line = 1; line < key.lines && top > 0; ++line)
+        top = LineBefore(*m_codes, m_file.Bytes(), top, key.width);
+    m_lastScreen = key;
+    m_lastScreen->top = top;
     return top;
 }
 
@@ -654,6 +663,7 @@ void RomView::FindNext(int direction)
             return;
         }
         m_hits = FindEncoded(bytes, *needles);
+        m_needles = *needles;
         m_foundText = m_find->text();
         m_hitList->clear();
         for (std::size_t i = 0; i < m_hits.size() && i < ListedHits; ++i) {
@@ -684,16 +694,8 @@ void RomView::FindNext(int direction)
     }
     const std::uint64_t hit = m_hits[index];
     // The needle found there gives the selection's length.
-    QString ignored;
-    std::size_t length = 1;
-    if (const auto needles = Needles(ignored)) {
-        for (const std::string& needle : *needles) {
-            if (bytes.substr(hit).starts_with(needle)) {
-                length = needle.size();
-                break;
-            }
-        }
-    }
+    const auto needle = std::ranges::find_if(m_needles, [&](const std::string& n) { return bytes.substr(hit).starts_with(n); });
+    const std::size_t length = needle == m_needles.end() ? 1 : needle->size();
     if (hit < m_top || hit >= m_shownEnd)
         SetTop(hit);
     Select(hit, hit + length);

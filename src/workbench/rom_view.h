@@ -97,6 +97,19 @@ private:
     std::function<InputMode()> m_inputMode;
     MappedFile m_file;
     std::unique_ptr<RomCodes> m_codes;
+    std::uint64_t m_codesMade = 0; // counts the codes made, one per table change
+    // The script's last screen's top, and what it was worked out for.
+    struct LastScreen {
+        std::uint64_t codes, size;
+        int lines;
+        std::size_t width;
+        std::uint64_t top;
+        [[nodiscard]] bool SameAs(const LastScreen& other) const
+        {
+            return codes == other.codes && size == other.size && lines == other.lines && width == other.width;
+        }
+    };
+    mutable std::optional<LastScreen> m_lastScreen;
     std::map<std::pair<const char*, std::size_t>, QString> m_display;
     Mode m_mode = Mode::Text;
     std::uint64_t m_top = 0;
@@ -107,8 +120,9 @@ private:
     std::vector<std::uint64_t> m_lineAddresses;
     std::uint64_t m_shownEnd = 0; // the first byte after what is shown
     bool m_rendering = false;
-    // The last find: its text and where it lies.
+    // The last find: its text, the bytes it was found as, and where.
     QString m_foundText;
+    std::vector<std::string> m_needles;
     std::vector<std::size_t> m_hits;
 
     QLineEdit* m_address = nullptr;
