@@ -163,7 +163,7 @@ int main(int argc, char** argv)
         view.findChild<QComboBox*>(QStringLiteral("cboRomMode"))->setCurrentIndex(mode);
         std::uint64_t address = 3 << 20;
         const double shown = Best([&] { view.ShowAddress(address += 4096); });
-        const double edited = Best([&] { notifier.Apply(editor.TypeBytes({}, 0x41, "b", zelvane::InputMode::Ascii)); });
+        const double edited = Best([&] { notifier.Commit(editor.TypeBytes({}, 0x41, "b", zelvane::InputMode::Ascii).Change, QStringLiteral("b")); });
         std::printf("the view, %s: a screen shown at an address %.2f ms, again after an edit %.2f ms\n",
                     mode == 0 ? "Testo" : "Esadecimale", shown * 1000, edited * 1000);
     }

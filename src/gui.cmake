@@ -18,7 +18,6 @@ target_sources(zelvane_gui PRIVATE
     editor/cell_delegate.cpp
     editor/command_line.cpp
     editor/edit_commands.cpp
-    editor/edit_history.cpp
     editor/file_commands.cpp
     editor/find_and_go.cpp
     editor/main_menus.cpp

@@ -2,72 +2,190 @@
 #include "common/table_notifier.h"
 
 #include "document/table_document.h"
-#include "document/table_change.h"
-#include "document/table_editor.h"
+
+#include <QTimer>
+#include <QUndoStack>
+
+#include <algorithm>
 
 namespace zelvane {
+
+namespace {
+constexpr int TypingId = 1;
+} // namespace
+
+// One step: the change, already made when it is pushed.
+class TableNotifier::Step : public QUndoCommand {
+public:
+    Step(TableNotifier& road, TableChange change, const QString& name, std::string cell)
+        : QUndoCommand(name)
+        , m_road(road)
+        , m_change(std::move(change))
+        , m_cell(std::move(cell))
+        , m_typing(road.m_typing)
+    {
+    }
+
+    void undo() override
+    {
+        m_change.Undo(m_road.m_document);
+        m_road.EndTyping();
+        m_road.Announce(m_change);
+    }
+    void redo() override
+    {
+        if (m_done) {
+            m_done = false; // pushed after the edit was made
+            return;
+        }
+        m_change.Redo(m_road.m_document);
+        m_road.EndTyping();
+        m_road.Announce(m_change);
+    }
+    [[nodiscard]] int id() const override { return m_cell.empty() ? -1 : TypingId; }
+    bool mergeWith(const QUndoCommand* other) override
+    {
+        const auto* next = static_cast<const Step*>(other);
+        if (next->m_cell != m_cell || next->m_typing != m_typing)
+            return false;
+        m_change.Absorb(TableChange(next->m_change));
+        return true;
+    }
+
+private:
+    TableNotifier& m_road;
+    TableChange m_change;
+    std::string m_cell;     // the page and cell keys were typed into; empty otherwise
+    std::uint64_t m_typing; // which run of keys
+    bool m_done = true;
+};
 
 TableNotifier::TableNotifier(TableDocument& document, QObject* parent)
     : QObject(parent)
     , m_document(document)
-    , m_modifiedShown(document.Modified)
+    , m_stack(new QUndoStack(this))
 {
+    m_document.Modified = false;
+    connect(m_stack, &QUndoStack::indexChanged, this, &TableNotifier::SyncModified);
+    connect(m_stack, &QUndoStack::cleanChanged, this, &TableNotifier::SyncModified);
 }
 
-void TableNotifier::Apply(const EditOutcome& outcome, bool lines)
+TableNotifier::~TableNotifier() = default;
+
+void TableNotifier::Commit(TableChange change, const QString& step, const std::string& typingCell)
 {
-    if (outcome.ChangedAny()) {
-        // Lines first: a page finds its lines again before its cells repaint.
-        if (lines)
-            emit listsChanged();
-        emit entriesChanged(outcome.First, outcome.Last);
-    }
+    if (change.Empty())
+        return;
+    // Announced before it is pushed: a view that follows the table sees
+    // the new state, whatever the history does with the step.
+    Announce(change);
+    m_stack->push(new Step(*this, std::move(change), step, typingCell));
+    if (typingCell.empty())
+        EndTyping();
     SyncModified();
 }
 
-void TableNotifier::Record(TableChange change, const QString& name)
+void TableNotifier::Make(TableChange change, const QString& step)
 {
-    if (m_recorder)
-        m_recorder(std::move(change), name);
+    change.Redo(m_document);
+    Commit(std::move(change), step);
 }
 
-void TableNotifier::ListsChanged()
+void TableNotifier::EndTyping()
 {
-    emit listsChanged();
-    SyncModified();
+    ++m_typing;
 }
 
-void TableNotifier::SetModified(bool modified)
+void TableNotifier::Undo()
 {
-    m_document.Modified = modified;
-    SyncModified();
+    m_stack->undo();
+}
+
+void TableNotifier::Redo()
+{
+    m_stack->redo();
 }
 
 void TableNotifier::TableReplaced()
 {
+    m_stack->clear();
+    m_stack->setClean();
     emit replaced();
+    emit contentChanged();
+    SyncModified();
+}
+
+void TableNotifier::Saved()
+{
+    m_stack->setClean();
     SyncModified();
 }
 
 void TableNotifier::FollowedFile()
 {
-    emit listsChanged();
-    emit entriesChanged(0, 0xFF);
+    // The history's steps were made against lines the file no longer has.
+    m_stack->clear();
+    m_stack->setClean();
+    AnnounceWhole();
+    SyncModified();
 }
 
 void TableNotifier::FileNameChanged()
 {
     emit fileNameChanged();
-    SyncModified();
 }
 
 void TableNotifier::EncodingChanged()
 {
     emit encodingChanged();
+    emit contentChanged();
+}
+
+void TableNotifier::TouchedOutside()
+{
+    if (m_outsidePending)
+        return;
+    m_outsidePending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_outsidePending = false;
+        AnnounceWhole();
+        // Modified as the outside writer left it.
+        if (m_document.Modified != m_modifiedShown) {
+            m_modifiedShown = m_document.Modified;
+            emit modifiedChanged(m_modifiedShown);
+        }
+    });
+}
+
+void TableNotifier::Announce(const TableChange& change)
+{
+    // Lines first: a page finds its lines again before its cells repaint.
+    if (!change.Lines.empty())
+        emit linesChanged();
+    if (change.BookmarksBefore)
+        emit bookmarksChanged();
+    if (!change.Codes.empty()) {
+        const auto [first, last] = std::ranges::minmax(change.Codes);
+        emit entriesChanged(first, last);
+    } else if (!change.Lines.empty()) {
+        // The one-byte cells are read through the lines too (a code's
+        // overridden lines, the page counts).
+        emit entriesChanged(0, 0xFF);
+    }
+    emit contentChanged();
+}
+
+void TableNotifier::AnnounceWhole()
+{
+    emit linesChanged();
+    emit bookmarksChanged();
+    emit entriesChanged(0, 0xFF);
+    emit contentChanged();
 }
 
 void TableNotifier::SyncModified()
 {
+    m_document.Modified = !m_stack->isClean();
     if (m_document.Modified == m_modifiedShown)
         return;
     m_modifiedShown = m_document.Modified;

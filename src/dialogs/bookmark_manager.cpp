@@ -93,22 +93,38 @@ BookmarkManager::BookmarkManager(TableNotifier& notifier, QWidget* parent)
     connect(m_update, &QPushButton::clicked, this, &BookmarkManager::cmdUpdate_Click);
     connect(m_delete, &QPushButton::clicked, this, &BookmarkManager::cmdDel_Click);
     connect(close, &QPushButton::clicked, this, &BookmarkManager::cmdOk_Click);
-    connect(&m_notifier, &TableNotifier::replaced, this, &BookmarkManager::Refill);
-    connect(&m_notifier, &TableNotifier::listsChanged, this, &BookmarkManager::Refill);
+    connect(&m_notifier, &TableNotifier::replaced, this, &BookmarkManager::Reset);
+    connect(&m_notifier, &TableNotifier::bookmarksChanged, this, &BookmarkManager::Refill);
     connect(&m_notifier, &TableNotifier::encodingChanged, this, &BookmarkManager::Refill);
 
-    Refill();
+    Reset();
+}
+
+SlotList<Bookmark> BookmarkManager::Slots() const
+{
+    SlotList<Bookmark> inUse(SlotCount);
+    inUse.Assign({m_document.Bookmarks.begin(), m_document.Bookmarks.begin() + m_document.BookmarkCount()});
+    return inUse;
 }
 
 void BookmarkManager::Refill()
 {
-    if (m_storing)
-        return; // its own change: the list is the table's already
-    m_slots.Assign({m_document.Bookmarks.begin(), m_document.Bookmarks.begin() + m_document.BookmarkCount()});
+    const int row = SelectedRow(m_list);
     QStringList titles;
-    for (const Bookmark& bookmark : m_slots.Entries())
+    const SlotList<Bookmark> inUse = Slots();
+    for (const Bookmark& bookmark : inUse.Entries())
         titles << ToDisplay(bookmark.Title, m_document.Encoding);
     ShowEntries(m_list, titles);
+    if (row >= 0 && row < m_list->count()) {
+        const QSignalBlocker blocker(m_list);
+        m_list->setCurrentRow(row);
+    }
+}
+
+void BookmarkManager::Reset()
+{
+    ShowEntries(m_list, {});
+    Refill();
     m_address->clear();
     m_title->clear();
     const bool any = m_list->count() > 0;
@@ -122,7 +138,7 @@ void BookmarkManager::lstBook_Click()
     const int row = SelectedRow(m_list);
     if (row < 0)
         return;
-    const Bookmark& bookmark = m_slots[static_cast<std::size_t>(row)];
+    const Bookmark& bookmark = m_document.Bookmarks[static_cast<std::size_t>(row)];
     m_address->setText(QString::fromStdString(AddressText(bookmark.Address)));
     m_title->setText(ToDisplay(bookmark.Title, m_document.Encoding));
 }
@@ -176,26 +192,20 @@ bool BookmarkManager::ReadTitle(std::string& title)
     return true;
 }
 
-void BookmarkManager::Store()
+void BookmarkManager::Store(const SlotList<Bookmark>& inUse)
 {
     TableChange change;
     change.BookmarksBefore = m_document.Bookmarks;
-    std::ranges::fill(m_document.Bookmarks, Bookmark{});
-    std::ranges::copy(m_slots.Entries(), m_document.Bookmarks.begin());
-    change.BookmarksAfter = m_document.Bookmarks;
-    m_notifier.SetModified(true);
-    if (change.BookmarksBefore != change.BookmarksAfter) {
-        m_notifier.Record(std::move(change), Texts::Step);
-        // Others show the bookmarks too (the ROM view).
-        m_storing = true;
-        m_notifier.ListsChanged();
-        m_storing = false;
-    }
+    change.BookmarksAfter.emplace();
+    std::ranges::copy(inUse.Entries(), change.BookmarksAfter->begin());
+    if (change.BookmarksBefore != change.BookmarksAfter)
+        m_notifier.Make(std::move(change), Texts::Step);
 }
 
 void BookmarkManager::cmdAdd_Click()
 {
-    if (m_slots.Full()) {
+    SlotList<Bookmark> inUse = Slots();
+    if (inUse.Full()) {
         ShowRefusal(this, Texts::Full.arg(SlotCount), m_address);
         return;
     }
@@ -203,13 +213,9 @@ void BookmarkManager::cmdAdd_Click()
     std::int32_t address = 0;
     if (!ReadTitle(title) || !ReadAddress(address))
         return;
-    m_slots.Add(Bookmark{address, title});
-    {
-        const QSignalBlocker blocker(m_list);
-        m_list->addItem(m_title->text());
-        m_list->scrollToBottom();
-    }
-    Store();
+    inUse.Add(Bookmark{address, title});
+    Store(inUse);
+    m_list->scrollToBottom();
     m_update->setEnabled(true);
     m_delete->setEnabled(true);
 }
@@ -217,18 +223,15 @@ void BookmarkManager::cmdAdd_Click()
 void BookmarkManager::cmdUpdate_Click()
 {
     const int row = SelectedRow(m_list);
-    if (row < 0) {
-        // Nothing chosen: the table is only marked as changed.
-        m_notifier.SetModified(true);
+    if (row < 0)
         return;
-    }
     std::string title;
     std::int32_t address = 0;
     if (!ReadTitle(title) || !ReadAddress(address))
         return;
-    m_slots.Replace(static_cast<std::size_t>(row), Bookmark{address, title});
-    m_list->item(row)->setText(m_title->text());
-    Store();
+    SlotList<Bookmark> inUse = Slots();
+    inUse.Replace(static_cast<std::size_t>(row), Bookmark{address, title});
+    Store(inUse);
 }
 
 void BookmarkManager::cmdDel_Click()
@@ -236,11 +239,15 @@ void BookmarkManager::cmdDel_Click()
     const int row = SelectedRow(m_list);
     if (row < 0)
         return;
-    m_slots.Remove(static_cast<std::size_t>(row));
-    MoveLastIntoRow(m_list, row);
+    SlotList<Bookmark> inUse = Slots();
+    inUse.Remove(static_cast<std::size_t>(row));
+    if (row + 1 == m_list->count()) {
+        const QSignalBlocker blocker(m_list);
+        m_list->clearSelection();
+    }
+    Store(inUse);
     if (m_list->count() == 0)
         m_delete->setEnabled(false);
-    Store();
 }
 
 void BookmarkManager::cmdOk_Click()

@@ -24,8 +24,10 @@ public:
     explicit BookmarkManager(TableNotifier& notifier, QWidget* parent = nullptr);
 
 public slots:
-    // Fills the list from the slots and sets the opening state.
+    // Shows the table's bookmarks; the chosen row and the boxes stay.
     void Refill();
+    // Another table: its bookmarks and the opening state.
+    void Reset();
     void lstBook_Click();
     void txtAddr_Change(const QString& text);
     void txtTitle_Change(const QString& text);
@@ -40,19 +42,20 @@ private:
     [[nodiscard]] bool ReadAddress(std::int32_t& address);
     // The title box, or a message and false when it is empty.
     [[nodiscard]] bool ReadTitle(std::string& title);
-    // The slots into the document, Modified set.
-    void Store();
+    // The bookmarks in use, under the list's rule: slots 0 to n-1, a
+    // deletion moves the last into the freed slot.
+    [[nodiscard]] SlotList<Bookmark> Slots() const;
+    // Makes `inUse` the table's bookmarks, as one step of its history.
+    void Store(const SlotList<Bookmark>& inUse);
 
     TableNotifier& m_notifier;
     TableDocument& m_document;
-    SlotList<Bookmark> m_slots{SlotCount};
     QListWidget* m_list = nullptr;
     QLineEdit* m_address = nullptr;
     QLineEdit* m_title = nullptr;
     QPushButton* m_update = nullptr;
     QPushButton* m_add = nullptr;
     QPushButton* m_delete = nullptr;
-    bool m_storing = false; // while its own change is announced
 };
 
 } // namespace zelvane

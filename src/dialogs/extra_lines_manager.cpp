@@ -57,30 +57,44 @@ ExtraLinesManager::ExtraLinesManager(TableNotifier& notifier, QWidget* parent)
     connect(m_update, &QPushButton::clicked, this, &ExtraLinesManager::cmdUpdate_Click);
     connect(m_delete, &QPushButton::clicked, this, &ExtraLinesManager::cmdDel_Click);
     connect(close, &QPushButton::clicked, this, &ExtraLinesManager::cmdOk_Click);
-    connect(&m_notifier, &TableNotifier::replaced, this, &ExtraLinesManager::Refill);
-    connect(&m_notifier, &TableNotifier::listsChanged, this, &ExtraLinesManager::Refill);
+    connect(&m_notifier, &TableNotifier::replaced, this, &ExtraLinesManager::Reset);
+    connect(&m_notifier, &TableNotifier::linesChanged, this, &ExtraLinesManager::Refill);
     connect(&m_notifier, &TableNotifier::encodingChanged, this, &ExtraLinesManager::Refill);
 
-    Refill();
+    Reset();
+}
+
+SlotList<ExtraLine> ExtraLinesManager::Lines() const
+{
+    // Blank lines are the file's spacing, not entries.
+    SlotList<ExtraLine> lines(SlotList<ExtraLine>::Unlimited, SlotList<ExtraLine>::Order::Kept);
+    std::vector<ExtraLine> shown;
+    std::ranges::copy_if(m_document.ExtraLines, std::back_inserter(shown), [](const ExtraLine& line) { return !line.empty(); });
+    lines.Assign(std::move(shown));
+    return lines;
 }
 
 void ExtraLinesManager::Refill()
 {
-    if (m_writing)
-        return; // its own change: the list is the table's already
-    std::vector<ExtraLine> lines;
+    const int row = SelectedRow(m_list);
     QStringList texts;
-    for (const ExtraLine& line : m_document.ExtraLines) {
-        if (!line.empty()) {
-            lines.push_back(line);
-            texts << ToDisplay(line, m_document.Encoding);
-        }
-    }
-    m_lines.Assign(std::move(lines));
+    const SlotList<ExtraLine> lines = Lines();
+    for (const ExtraLine& line : lines.Entries())
+        texts << ToDisplay(line, m_document.Encoding);
     ShowEntries(m_list, texts);
+    if (row >= 0 && row < m_list->count()) {
+        const QSignalBlocker blocker(m_list);
+        m_list->setCurrentRow(row);
+    }
+    RefreshButtons();
+}
+
+void ExtraLinesManager::Reset()
+{
+    ShowEntries(m_list, {});
+    Refill();
     m_line->clear();
     m_add->setEnabled(false);
-    RefreshButtons();
 }
 
 void ExtraLinesManager::RefreshButtons()
@@ -107,8 +121,9 @@ bool ExtraLinesManager::Acceptable(const std::string& line, int replacedRow)
     // The table's bookmarks and the list's bookmark-shaped lines take
     // their slots first.
     std::size_t bookmarks = m_document.BookmarkCount();
-    for (std::size_t row = 0; row < m_lines.Size(); ++row) {
-        if (static_cast<int>(row) != replacedRow && IsBookmarkLine(m_lines[row]))
+    const SlotList<ExtraLine> lines = Lines();
+    for (std::size_t row = 0; row < lines.Size(); ++row) {
+        if (static_cast<int>(row) != replacedRow && IsBookmarkLine(lines[row]))
             ++bookmarks;
     }
     const std::string problem = ExtraLineProblem(line, bookmarks);
@@ -127,11 +142,10 @@ void ExtraLinesManager::cmdAdd_Click()
     if (!line.empty()) {
         if (!Acceptable(line, -1))
             return;
-        m_lines.Add(std::move(line));
-        const QSignalBlocker blocker(m_list);
-        m_list->addItem(m_line->text());
+        SlotList<ExtraLine> lines = Lines();
+        lines.Add(std::move(line));
+        Store(lines);
         m_list->scrollToBottom();
-        WriteBack();
     }
     RefreshButtons();
 }
@@ -144,9 +158,9 @@ void ExtraLinesManager::cmdUpdate_Click()
     std::string line;
     if (!TakeLine(line) || !Acceptable(line, row))
         return;
-    m_lines.Replace(static_cast<std::size_t>(row), std::move(line));
-    m_list->item(row)->setText(m_line->text());
-    WriteBack();
+    SlotList<ExtraLine> lines = Lines();
+    lines.Replace(static_cast<std::size_t>(row), std::move(line));
+    Store(lines);
 }
 
 bool ExtraLinesManager::TakeLine(std::string& line)
@@ -166,39 +180,30 @@ void ExtraLinesManager::cmdDel_Click()
     const int row = SelectedRow(m_list);
     if (row < 0)
         return;
-    m_lines.Remove(static_cast<std::size_t>(row));
+    SlotList<ExtraLine> lines = Lines();
+    lines.Remove(static_cast<std::size_t>(row));
     {
         const QSignalBlocker blocker(m_list);
-        delete m_list->takeItem(row);
         m_list->clearSelection();
     }
+    Store(lines);
     m_line->clear();
-    WriteBack();
-    if (m_list->count() == 0)
-        RefreshButtons();
 }
 
-void ExtraLinesManager::WriteBack()
+void ExtraLinesManager::Store(const SlotList<ExtraLine>& lines)
 {
-    // An emptied line is left out.
-    std::vector<ExtraLine> lines;
-    lines.reserve(m_lines.Size());
-    std::ranges::copy_if(m_lines.Entries(), std::back_inserter(lines), [](const ExtraLine& line) { return !line.empty(); });
-    if (lines == m_document.ExtraLines)
+    // A line emptied by Aggiorna goes.
+    std::vector<ExtraLine> kept;
+    std::ranges::copy_if(lines.Entries(), std::back_inserter(kept), [](const ExtraLine& line) { return !line.empty(); });
+    if (kept == m_document.ExtraLines)
         return;
     TableChange change;
-    change.Lines.push_back(ReplaceLines(m_document.ExtraLines, std::move(lines)));
-    m_notifier.SetModified(true);
-    m_notifier.Record(std::move(change), Texts::Step);
-    // The grid shows pages of these lines; this list is the table's now.
-    m_writing = true;
-    m_notifier.ListsChanged();
-    m_writing = false;
+    change.Lines.push_back(ReplaceLines(m_document.ExtraLines, std::move(kept)));
+    m_notifier.Commit(std::move(change), Texts::Step);
 }
 
 void ExtraLinesManager::cmdOk_Click()
 {
-    WriteBack();
     close();
 }
 

@@ -27,18 +27,16 @@ public:
     explicit ExtraLinesManager(TableNotifier& notifier, QWidget* parent = nullptr);
 
 public slots:
-    // Drops the working copy and fills the list from the slots again.
+    // Shows the table's lines; the chosen row and the box stay.
     void Refill();
+    // Another table: its lines, nothing chosen, the box empty.
+    void Reset();
     void lstExtra_Click();
     void txtLine_Change(const QString& text);
     void cmdAdd_Click();
     void cmdUpdate_Click();
     void cmdDel_Click();
-    // Writes the list back, then closes.
     void cmdOk_Click();
-    // Makes the list the table's extra lines (empty entries left out),
-    // setting Modified when that changes them; the window stays open.
-    void WriteBack();
 
 private:
     // False, after telling the user why, when the file could not be read
@@ -48,17 +46,19 @@ private:
     // user which character it cannot hold, when it cannot.
     bool TakeLine(std::string& line);
     void RefreshButtons();
+    // The lines the list shows, under the list's rule: in file order, a
+    // deletion closes the gap.
+    [[nodiscard]] SlotList<ExtraLine> Lines() const;
+    // Makes `lines` the table's extra lines, as one step of its history.
+    void Store(const SlotList<ExtraLine>& lines);
 
     TableNotifier& m_notifier;
     TableDocument& m_document;
-    // In file order: a deletion closes the gap.
-    SlotList<ExtraLine> m_lines{SlotList<ExtraLine>::Unlimited, SlotList<ExtraLine>::Order::Kept};
     QListWidget* m_list = nullptr;
     QLineEdit* m_line = nullptr;
     QPushButton* m_update = nullptr;
     QPushButton* m_add = nullptr;
     QPushButton* m_delete = nullptr;
-    bool m_writing = false; // while its own change is announced
 };
 
 } // namespace zelvane

@@ -6,7 +6,6 @@
 #include "common/table_notifier.h"
 #include "document/code_pages.h"
 #include "document/table_document.h"
-#include "editor/edit_history.h"
 #include "editor/find_and_go.h"
 #include "editor/status_bar.h"
 #include "editor/table_grid.h"
@@ -68,7 +67,6 @@ EditCommands::EditCommands(Parts parts, QWidget* window)
     , m_model(parts.model)
     , m_grid(parts.grid)
     , m_status(parts.status)
-    , m_history(parts.history)
     , m_inputMode(std::move(parts.inputMode))
     , m_window(window)
 {
@@ -87,7 +85,6 @@ TableDocument& EditCommands::Document() const
 void EditCommands::SetValues(const std::vector<std::pair<std::string, std::string>>& values, const QString& step)
 {
     EditOutcome all{.First = 0, .Last = CodeCount - 1, .Next = CurrentCode()};
-    bool lines = false;
     // Runs of neighbouring cells of one page are one fill each: a page's
     // lines are found once a run, not once a value.
     for (std::size_t first = 0; first < values.size();) {
@@ -109,13 +106,9 @@ void EditCommands::SetValues(const std::vector<std::pair<std::string, std::strin
         EditOutcome outcome = m_editor.Fill(page, static_cast<std::uint8_t>(code.back()), run);
         all.Change.Absorb(std::move(outcome.Change));
         all.ModifiedChanged = all.ModifiedChanged || outcome.ModifiedChanged;
-        lines = lines || !page.empty();
         first = next;
     }
-    if (all.Change.Empty())
-        return;
-    m_notifier.Apply(all, lines);
-    m_history.Record(std::move(all.Change), step);
+    m_notifier.Commit(std::move(all.Change), step);
     RefreshStatusText();
 }
 
@@ -214,14 +207,12 @@ void EditCommands::MoveToCode(std::uint8_t code)
 
 void EditCommands::Edited(EditOutcome outcome, const QString& step, bool typing)
 {
-    // On a page of longer codes an edit changes the extra lines.
-    m_notifier.Apply(outcome, !CurrentPage().empty());
-    std::string cell = CurrentPage();
-    cell += static_cast<char>(CurrentCode());
-    if (typing)
-        m_history.RecordTyping(std::move(outcome.Change), step, cell);
-    else
-        m_history.Record(std::move(outcome.Change), step);
+    std::string cell;
+    if (typing) {
+        cell = CurrentPage();
+        cell += static_cast<char>(CurrentCode());
+    }
+    m_notifier.Commit(std::move(outcome.Change), step, cell);
     if (outcome.Next != CurrentCode())
         MoveToCode(outcome.Next);
     else
@@ -370,7 +361,7 @@ void EditCommands::FillFromList(std::span<const std::string_view> list, InputMod
 void EditCommands::CellEntered()
 {
     // Keys typed into another cell are another step.
-    m_history.EndTyping();
+    m_notifier.EndTyping();
     RefreshStatusText();
 }
 

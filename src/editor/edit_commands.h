@@ -43,7 +43,6 @@ public:
         TableModel& model;
         TableGrid& grid;
         StatusBar& status;
-        EditHistory& history;
         std::function<InputMode()> inputMode;
     };
     EditCommands(Parts parts, QWidget* window);
@@ -107,7 +106,6 @@ private:
     TableModel& m_model;
     TableGrid& m_grid;
     StatusBar& m_status;
-    EditHistory& m_history;
     std::function<InputMode()> m_inputMode;
     QWidget* m_window;
     QPointer<QWidget> m_findWindow;

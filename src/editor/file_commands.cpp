@@ -210,7 +210,6 @@ bool FileCommands::Read(const QString& path)
         ShowFileError(Texts::ReadFailed, path, result.message);
         return false;
     }
-    m_document.Modified = false;
     m_notifier.TableReplaced();
     return true;
 }
@@ -264,7 +263,7 @@ bool FileCommands::Write(const std::string& path)
         m_notifier.FollowedFile();
         emit this->followedFile();
     }
-    m_notifier.SetModified(false);
+    m_notifier.Saved();
     if (m_document.FileName != oldName)
         m_notifier.FileNameChanged();
     emit saved();

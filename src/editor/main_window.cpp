@@ -10,7 +10,6 @@
 #include "dialogs/guide_window.h"
 #include "editor/caps_lock.h"
 #include "editor/edit_commands.h"
-#include "editor/edit_history.h"
 #include "editor/main_menus.h"
 #include "editor/file_commands.h"
 #include "editor/status_bar.h"
@@ -26,6 +25,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QShortcut>
+#include <QUndoStack>
 #include <QMenuBar>
 
 namespace zelvane {
@@ -35,6 +35,8 @@ namespace {
 // Every text this window shows itself, as the user sees it.
 namespace Texts {
 const auto InitialTitle = QStringLiteral("Zelvane 0.9");
+const auto Undo = QStringLiteral("&Annulla");
+const auto Redo = QStringLiteral("&Ripeti");
 const auto RelativeSearchStep = QStringLiteral("ricerca relativa");
 const auto FontStep = QStringLiteral("riconoscimento dei glifi");
 } // namespace Texts
@@ -64,11 +66,11 @@ MainWindow::MainWindow(QWidget* parent)
     m_files = new FileCommands(*m_notifier, this);
 
     m_menus = BuildMenus(*this);
-    m_history = new EditHistory(*m_notifier, m_menus.undo, m_menus.redo, this);
-    m_notifier->SetRecorder([this](TableChange change, const QString& step) { m_history->Record(std::move(change), step); });
-    connect(m_files, &FileCommands::saved, m_history, &EditHistory::MarkSaved);
-    connect(m_files, &FileCommands::followedFile, m_history, &EditHistory::Clear);
-    connect(m_notifier, &TableNotifier::replaced, m_history, &EditHistory::Clear);
+    connect(m_menus.undo, &QAction::triggered, m_notifier, &TableNotifier::Undo);
+    connect(m_menus.redo, &QAction::triggered, m_notifier, &TableNotifier::Redo);
+    connect(m_notifier->history(), &QUndoStack::indexChanged, this, &MainWindow::RefreshUndoActions);
+    connect(m_notifier->history(), &QUndoStack::cleanChanged, this, &MainWindow::RefreshUndoActions);
+    RefreshUndoActions();
     auto* findPrevious = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), this);
     connect(findPrevious, &QShortcut::activated, this, &MainWindow::FindPrevious);
     m_toolbar = BuildToolbar(*this);
@@ -79,7 +81,7 @@ MainWindow::MainWindow(QWidget* parent)
     m_statusBar = new StatusBar(this);
     setStatusBar(m_statusBar);
     connect(m_statusBar, &StatusBar::panelClicked, this, &MainWindow::SB_PanelClick);
-    m_edits = new EditCommands({*m_notifier, m_editor, *m_model, *m_grid, *m_statusBar, *m_history, [this] { return m_inputMode; }},
+    m_edits = new EditCommands({*m_notifier, m_editor, *m_model, *m_grid, *m_statusBar, [this] { return m_inputMode; }},
                                this);
     connect(m_files, &FileCommands::saved, m_edits, [this] { m_edits->MoveToCode(0); });
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, m_edits, &EditCommands::CellEntered);
@@ -94,6 +96,11 @@ MainWindow::MainWindow(QWidget* parent)
         if (const std::uint8_t code = currentCode(); code >= first && code <= last)
             m_edits->RefreshStatusText();
     });
+    // On a page of longer codes the cells are lines.
+    connect(m_notifier, &TableNotifier::linesChanged, this, [this] {
+        m_edits->RefreshCorner();
+        m_edits->RefreshStatusText();
+    });
     connect(m_notifier, &TableNotifier::replaced, this, [this] {
         m_edits->RefreshCorner();
         m_edits->MoveToCode(0);
@@ -105,7 +112,6 @@ MainWindow::MainWindow(QWidget* parent)
         RefreshEncoding();
     });
     connect(m_notifier, &TableNotifier::fileNameChanged, this, &MainWindow::RefreshCaption);
-    connect(m_notifier, &TableNotifier::listsChanged, m_edits, &EditCommands::RefreshCorner);
     connect(m_glyphFont, &GlyphFont::changed, this, [this] {
         if (m_menus.showGlyphs->isChecked())
             mnuShowGlyphs_Click(true);
@@ -137,7 +143,7 @@ void MainWindow::BuildGrid()
     connect(m_notifier, &TableNotifier::entriesChanged, m_model, &TableModel::EntriesChanged);
     connect(m_notifier, &TableNotifier::replaced, m_model, &TableModel::TableReplaced);
     connect(m_notifier, &TableNotifier::encodingChanged, m_model, &TableModel::EncodingChanged);
-    connect(m_notifier, &TableNotifier::listsChanged, m_model, &TableModel::LinesChanged);
+    connect(m_notifier, &TableNotifier::linesChanged, m_model, &TableModel::LinesChanged);
     m_grid = new TableGrid(ClientWidth, this);
     m_grid->setModel(m_model);
     setCentralWidget(m_grid);
@@ -299,6 +305,25 @@ void MainWindow::Toolbar1_ButtonClick(int index) { m_toolbar->Run(index); }
 void MainWindow::Toolbar1_ButtonMenuClick(int button, int item) { m_toolbar->RunItem(button, item); }
 
 // ---- What the window shows ----
+
+void MainWindow::RefreshUndoActions()
+{
+    const QUndoStack* history = m_notifier->history();
+    const auto named = [](const QString& action, const QString& step) {
+        return step.isEmpty() ? action : action + u' ' + step;
+    };
+    m_menus.undo->setEnabled(history->canUndo());
+    m_menus.undo->setText(named(Texts::Undo, history->canUndo() ? history->undoText() : QString()));
+    m_menus.redo->setEnabled(history->canRedo());
+    m_menus.redo->setText(named(Texts::Redo, history->canRedo() ? history->redoText() : QString()));
+}
+
+TableDocument& MainWindow::document()
+{
+    // Whoever holds the document may write it outside the editing road.
+    m_notifier->TouchedOutside();
+    return m_document;
+}
 
 void MainWindow::RefreshCaption()
 {

@@ -34,7 +34,6 @@ class ToolBar;
 class EditCommands;
 class FontView;
 class GlyphFont;
-class EditHistory;
 class PlacementMemory;
 
 // The editor's one main window: it owns the open table and wires the
@@ -47,7 +46,9 @@ public:
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    [[nodiscard]] TableDocument& document() { return m_document; }
+    // The open table. A change written to it here, past the editing
+    // commands, is shown once control is back in the event loop.
+    [[nodiscard]] TableDocument& document();
     [[nodiscard]] InputMode inputMode() const { return m_inputMode; }
     // The current cell: the last byte of its code.
     [[nodiscard]] std::uint8_t currentCode() const;
@@ -136,6 +137,7 @@ private:
 
     void RefreshCaption();
     void RefreshEncoding();
+    void RefreshUndoActions();
 
     TableDocument m_document;
     TableEditor m_editor{m_document};
@@ -148,7 +150,6 @@ private:
     StatusBar* m_statusBar = nullptr;
     ToolBar* m_toolbar = nullptr;
     MenuActions m_menus;
-    EditHistory* m_history = nullptr;
     EditCommands* m_edits = nullptr;
 
     PlacementMemory* m_placements = nullptr;

@@ -167,6 +167,40 @@ std::string GlyphCode(std::string_view firstCode, CodeOrder order, std::size_t i
             static_cast<char>(newTrail < 63 ? 0x40 + newTrail : 0x80 + newTrail - 63)};
 }
 
+bool OrderHolds(std::string_view firstCode, CodeOrder order)
+{
+    if (firstCode.empty())
+        return false;
+    if (order == CodeOrder::Consecutive)
+        return true;
+    if (firstCode.size() != 2)
+        return false;
+    const auto lead = static_cast<unsigned char>(firstCode[0]);
+    return (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
+}
+
+std::optional<std::string> FirstCodeFor(std::string_view code, CodeOrder order, std::size_t index)
+{
+    if (order == CodeOrder::ShiftJis) {
+        const std::optional<std::size_t> place = ShiftJisPlace(code);
+        if (!place || *place < index)
+            return std::nullopt;
+        return GlyphCode("\x81\x40", CodeOrder::ShiftJis, *place - index);
+    }
+    if (code.empty() || code.size() > sizeof(std::size_t))
+        return std::nullopt;
+    std::size_t number = 0;
+    for (const char byte : code)
+        number = number << 8 | static_cast<unsigned char>(byte);
+    if (number < index)
+        return std::nullopt;
+    number -= index;
+    std::string first(code.size(), '\0');
+    for (std::size_t i = first.size(); i-- > 0; number >>= 8)
+        first[i] = static_cast<char>(number & 0xFF);
+    return first;
+}
+
 std::optional<std::size_t> GlyphIndex(std::string_view firstCode, CodeOrder order, std::string_view code)
 {
     if (firstCode.empty() || code.size() != firstCode.size())

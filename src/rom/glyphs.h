@@ -59,6 +59,16 @@ enum class CodeOrder { Consecutive, ShiftJis };
 // code of another length, before the first, or no Shift-JIS code).
 [[nodiscard]] std::optional<std::size_t> GlyphIndex(std::string_view firstCode, CodeOrder order, std::string_view code);
 
+// Whether `order` can start at `firstCode`: any code counts on
+// consecutively; a Shift-JIS order needs two bytes with a lead byte of
+// Shift-JIS (a trail it has not counts from the next valid code).
+[[nodiscard]] bool OrderHolds(std::string_view firstCode, CodeOrder order);
+
+// The first code that makes glyph `index` the code `code`, or nothing when
+// none does (a code the order cannot hold, or fewer codes before it than
+// glyphs).
+[[nodiscard]] std::optional<std::string> FirstCodeFor(std::string_view code, CodeOrder order, std::size_t index);
+
 // One likely character for a glyph: one character in UTF-8; higher scores
 // are likelier (1 a perfect match).
 struct GlyphGuess {

@@ -9,7 +9,13 @@
 #include "workbench/glyph_font.h"
 #include "workbench/mapped_file.h"
 
+#include <QBuffer>
 #include <QComboBox>
+#include <QHelpEvent>
+#include <QInputDialog>
+#include <QMenu>
+#include <QMessageBox>
+#include <QToolTip>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -21,8 +27,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <map>
 
 namespace zelvane {
 
@@ -45,15 +55,30 @@ const QStringList Orders{QStringLiteral("Consecutivi"), QStringLiteral("Shift-JI
 const auto Read = QStringLiteral("&Riconosci");
 const auto Stop = QStringLiteral("&Ferma");
 const auto Accept = QStringLiteral("&Accetta");
+const QStringList Sorts{QStringLiteral("Per codice"), QStringLiteral("Punteggio crescente"),
+                        QStringLiteral("Punteggio decrescente")};
+const QStringList Filters{QStringLiteral("Tutte"), QStringLiteral("Spuntate"), QStringLiteral("Non spuntate"),
+                          QStringLiteral("Sotto la soglia")};
+const auto CheckAll = QStringLiteral("Spunta &tutte");
+const auto CheckSelected = QStringLiteral("Spunta &selezionate");
+const auto UncheckAll = QStringLiteral("T&ogli spunte");
+const auto Candidate = QStringLiteral("Carattere:");
+const auto Threshold = QStringLiteral("Spuntate da sé da %1 in su");
 const auto Reading = QStringLiteral("Lettura dei glifi in corso...");
 const auto Stopped = QStringLiteral("Lettura interrotta.");
-const auto Proposed = QStringLiteral("%1 proposte per i codici senza valore; spuntate quelle sicure.");
+const auto Proposed = QStringLiteral("%1 proposte per i codici senza valore (%2 spuntate); spuntate quelle sicure.");
 const auto Proposal = QStringLiteral("%1   %2   %3");
 const auto NotInEncoding = QStringLiteral("%1 (non nella codifica)");
 const auto Written = QStringLiteral("Scritti %1 valori nella tabella.");
+const auto Skipped = QStringLiteral("%1 saltati: quei codici hanno già un valore.");
 const auto ChooseEncoding =
     QStringLiteral("%1 caratteri non stanno nella codifica della tabella (%2): scegline un'altra in Opzioni, Codifica testo.");
 const auto Shown = QStringLiteral("%1: glifi da %2, %3 byte ciascuno");
+const auto GlyphIsCode = QStringLiteral("&Questo glifo è il codice...");
+const auto GlyphIsCodeTitle = QStringLiteral("Codice del glifo");
+const auto GlyphIsCodeAsk = QStringLiteral("Codice del glifo %1 (esadecimale):");
+const auto NoSuchFirstCode = QStringLiteral("Nessun primo codice dà al glifo %1 il codice %2 nell'ordine %3.");
+const auto OrderCannotHold = QStringLiteral("Il codice %1 non esiste nell'ordine %2: il primo codice resta %3.");
 } // namespace Texts
 
 // The reader draws its references once for each glyph size: one for the run.
@@ -63,8 +88,41 @@ GlyphReader& SharedReader()
     return reader;
 }
 
-// A confident proposal is checked at once.
-constexpr float CheckedScore = 0.9f;
+int Percent(float score)
+{
+    return qRound(score * 100);
+}
+
+// Bytes of one tile, and of one row of a tile (a glyph's row in 1 bpp).
+std::pair<std::int64_t, std::int64_t> TileSteps(const FontLayout& layout)
+{
+    switch (layout.Format) {
+    case PixelFormat::OneBpp: {
+        const std::int64_t row = (layout.Width + 7) / 8;
+        return {8 * row, row};
+    }
+    case PixelFormat::TwoBppNes: return {16, 1};
+    case PixelFormat::TwoBppSnes: return {16, 2};
+    case PixelFormat::FourBppSnes: return {32, 2};
+    case PixelFormat::FourBppGba: return {32, 4};
+    case PixelFormat::EightBpp: return {64, 8};
+    }
+    return {8, 1};
+}
+
+enum class Sort { Code, ScoreUp, ScoreDown };
+enum class Filter { All, Ticked, Unticked, BelowThreshold };
+
+QString LargeGlyphHtml(const QImage& picture, const QString& caption)
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    const int zoom = std::max(1, 64 / std::max(1, std::max(picture.width(), picture.height())));
+    picture.scaled(picture.width() * zoom, picture.height() * zoom).save(&buffer, "PNG");
+    return QStringLiteral("<img src=\"data:image/png;base64,%1\"><br>%2")
+        .arg(QString::fromLatin1(png.toBase64()), caption.toHtmlEscaped());
+}
 
 } // namespace
 
@@ -82,6 +140,7 @@ FontView::FontView(TableNotifier& notifier, GlyphFont& font, Pick pick, Apply ap
     auto* open = new QPushButton(Texts::Open, this);
     open->setObjectName(QStringLiteral("cmdFontOpen"));
     m_name = new QLabel(Texts::NoFile, this);
+    m_name->setObjectName(QStringLiteral("lblFontFile"));
     m_address = new QLineEdit(this);
     m_address->setObjectName(QStringLiteral("txtFontAddr"));
     m_address->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9A-Fa-f]{1,16}")), m_address));
@@ -103,7 +162,6 @@ FontView::FontView(TableNotifier& notifier, GlyphFont& font, Pick pick, Apply ap
     m_count = new QSpinBox(this);
     m_count->setObjectName(QStringLiteral("spnFontCount"));
     m_count->setRange(1, 65536);
-    m_count->setValue(256);
     controls->addWidget(open, 0, 0);
     controls->addWidget(m_name, 0, 1, 1, 7);
     controls->addWidget(new QLabel(Texts::Address, this), 1, 0);
@@ -128,8 +186,9 @@ FontView::FontView(TableNotifier& notifier, GlyphFont& font, Pick pick, Apply ap
     m_sheet = new QWidget(this);
     m_sheet->setObjectName(QStringLiteral("picFontSheet"));
     m_sheet->setFocusPolicy(Qt::StrongFocus);
+    m_sheet->setContextMenuPolicy(Qt::DefaultContextMenu);
     m_sheet->installEventFilter(this);
-    middle->addWidget(m_sheet);
+    middle->addWidget(m_sheet, 0, Qt::AlignTop);
     auto* side = new QVBoxLayout;
     auto* buttons = new QHBoxLayout;
     m_read = new QPushButton(Texts::Read, this);
@@ -147,16 +206,57 @@ FontView::FontView(TableNotifier& notifier, GlyphFont& font, Pick pick, Apply ap
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("prgFontRead"));
     side->addWidget(m_progress);
+    auto* review = new QHBoxLayout;
+    m_sort = new QComboBox(this);
+    m_sort->setObjectName(QStringLiteral("cboFontSort"));
+    m_sort->addItems(Texts::Sorts);
+    m_filter = new QComboBox(this);
+    m_filter->setObjectName(QStringLiteral("cboFontFilter"));
+    m_filter->addItems(Texts::Filters);
+    review->addWidget(m_sort);
+    review->addWidget(m_filter);
+    side->addLayout(review);
+    auto* ticks = new QHBoxLayout;
+    auto* checkAll = new QPushButton(Texts::CheckAll, this);
+    checkAll->setObjectName(QStringLiteral("cmdFontCheckAll"));
+    auto* checkSelected = new QPushButton(Texts::CheckSelected, this);
+    checkSelected->setObjectName(QStringLiteral("cmdFontCheckSelected"));
+    auto* uncheckAll = new QPushButton(Texts::UncheckAll, this);
+    uncheckAll->setObjectName(QStringLiteral("cmdFontUncheckAll"));
+    ticks->addWidget(checkAll);
+    ticks->addWidget(checkSelected);
+    ticks->addWidget(uncheckAll);
+    side->addLayout(ticks);
     m_guesses = new QListWidget(this);
     m_guesses->setObjectName(QStringLiteral("lstFontGuess"));
-    m_guesses->setIconSize(QSize(32, 32));
-    m_guesses->setSpacing(2);
-    m_guesses->setMinimumWidth(240);
+    m_guesses->setIconSize(QSize(24, 24));
+    m_guesses->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_guesses->setMinimumWidth(280);
+    m_guesses->viewport()->installEventFilter(this);
     side->addWidget(m_guesses, 1);
+    auto* chosen = new QHBoxLayout;
+    m_glyph = new QLabel(this);
+    m_glyph->setObjectName(QStringLiteral("lblFontGlyph"));
+    m_glyph->setFixedSize(68, 68);
+    m_glyph->setAlignment(Qt::AlignCenter);
+    m_glyph->setFrameShape(QFrame::StyledPanel);
+    chosen->addWidget(m_glyph);
+    auto* pickBox = new QVBoxLayout;
+    pickBox->addWidget(new QLabel(Texts::Candidate, this));
+    m_candidates = new QComboBox(this);
+    m_candidates->setObjectName(QStringLiteral("cboFontCandidate"));
+    m_candidates->setEditable(true);
+    m_candidates->setInsertPolicy(QComboBox::NoInsert);
+    m_candidates->setEnabled(false);
+    pickBox->addWidget(m_candidates);
+    pickBox->addWidget(new QLabel(Texts::Threshold.arg(QString::number(TickedPercent / 100.0, 'f', 2)), this));
+    chosen->addLayout(pickBox, 1);
+    side->addLayout(chosen);
     middle->addLayout(side, 1);
     layout->addLayout(middle, 1);
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("lblFontStatus"));
+    m_status->setWordWrap(true);
     layout->addWidget(m_status);
 
     ShowLayout();
@@ -170,18 +270,33 @@ FontView::FontView(TableNotifier& notifier, GlyphFont& font, Pick pick, Apply ap
         connect(box, &QComboBox::currentIndexChanged, this, &FontView::LayoutEdited);
     for (QSpinBox* box : {m_width, m_height})
         connect(box, &QSpinBox::valueChanged, this, &FontView::LayoutEdited);
+    connect(m_count, &QSpinBox::valueChanged, this, [this](int count) { m_font.SetCount(static_cast<std::size_t>(count)); });
     connect(m_read, &QPushButton::clicked, this, &FontView::cmdFontRead_Click);
     connect(m_stopButton, &QPushButton::clicked, this, &FontView::StopReading);
     connect(m_accept, &QPushButton::clicked, this, &FontView::cmdFontAccept_Click);
+    connect(checkAll, &QPushButton::clicked, this, &FontView::CheckAll);
+    connect(checkSelected, &QPushButton::clicked, this, &FontView::CheckSelected);
+    connect(uncheckAll, &QPushButton::clicked, this, &FontView::UncheckAll);
+    for (QComboBox* box : {m_sort, m_filter})
+        connect(box, &QComboBox::currentIndexChanged, this, &FontView::ShowProposals);
+    connect(m_guesses, &QListWidget::itemChanged, this, &FontView::ItemChanged);
+    connect(m_guesses, &QListWidget::currentItemChanged, this, &FontView::ShowChosen);
+    connect(m_candidates, &QComboBox::activated, this, [this](int index) { CandidateChosen(m_candidates->itemText(index)); });
+    connect(m_candidates->lineEdit(), &QLineEdit::returnPressed, this, [this] { CandidateChosen(m_candidates->currentText()); });
     connect(&m_font, &GlyphFont::changed, this, [this] {
         ShowLayout();
         m_sheet->setFixedSize(CellSize().width() * 16, CellSize().height() * 16);
         m_sheet->update();
+        // Proposals belong to the glyphs they were read from.
+        if (!m_proposals.empty() && !(CurrentSource() == m_source))
+            ClearProposals();
     });
-    // The labels show the table's values.
-    for (auto signal : {&TableNotifier::listsChanged, &TableNotifier::replaced, &TableNotifier::encodingChanged})
-        connect(&m_notifier, signal, m_sheet, qOverload<>(&QWidget::update));
-    connect(&m_notifier, &TableNotifier::entriesChanged, m_sheet, qOverload<>(&QWidget::update));
+    // The sheet's labels and the proposals follow the table.
+    connect(&m_notifier, &TableNotifier::contentChanged, this, [this] {
+        m_sheet->update();
+        ShowProposals();
+    });
+    connect(&m_notifier, &TableNotifier::replaced, this, &FontView::ClearProposals);
     m_sheet->setFixedSize(CellSize().width() * 16, CellSize().height() * 16);
 }
 
@@ -190,29 +305,38 @@ FontView::~FontView()
     StopReading();
 }
 
+FontView::Source FontView::CurrentSource() const
+{
+    return {m_font.FileName(), m_font.Layout(), m_font.FirstCode(), m_font.Order()};
+}
+
 void FontView::OpenFile(const QString& path)
 {
     QString reason;
     if (!m_font.Open(path, reason)) {
-        m_name->setText(Texts::CannotOpen.arg(path, reason));
+        m_status->setText(Texts::CannotOpen.arg(path, reason));
         return;
     }
-    m_name->setText(path);
-    setWindowTitle(Texts::Title + QStringLiteral(" - ") + path);
+    ShowLayout();
 }
 
 void FontView::ShowLayout()
 {
     const FontLayout& layout = m_font.Layout();
     const QSignalBlocker blockers[] = {QSignalBlocker(m_address), QSignalBlocker(m_format), QSignalBlocker(m_width),
-                                       QSignalBlocker(m_height),  QSignalBlocker(m_code),   QSignalBlocker(m_order)};
+                                       QSignalBlocker(m_height),  QSignalBlocker(m_code),   QSignalBlocker(m_order),
+                                       QSignalBlocker(m_count)};
     m_address->setText(QString::number(layout.Address, 16).toUpper());
     m_format->setCurrentIndex(static_cast<int>(layout.Format));
     m_width->setValue(layout.Width);
     m_height->setValue(layout.Height);
     m_code->setText(QString::fromStdString(HexText(m_font.FirstCode())));
     m_order->setCurrentIndex(static_cast<int>(m_font.Order()));
-    if (m_font.IsOpen())
+    m_count->setValue(static_cast<int>(std::min<std::size_t>(m_font.Count(), 65536)));
+    // The window says which file it shows, also when opened again.
+    m_name->setText(m_font.IsOpen() ? m_font.FileName() : Texts::NoFile);
+    setWindowTitle(m_font.IsOpen() ? Texts::Title + QStringLiteral(" - ") + m_font.FileName() : Texts::Title);
+    if (m_font.IsOpen() && m_proposals.empty() && !m_worker.joinable())
         m_status->setText(Texts::Shown.arg(HexNumber(layout.Address)).arg(QString::fromStdString(HexText(m_font.Code(0))))
                               .arg(GlyphBytes(layout)));
 }
@@ -224,10 +348,49 @@ void FontView::LayoutEdited()
     layout.Format = static_cast<PixelFormat>(m_format->currentIndex());
     layout.Width = m_width->value();
     layout.Height = m_height->value();
+    const auto order = static_cast<CodeOrder>(m_order->currentIndex());
     std::string code = ParseHexBytes(m_code->text().toStdString()).value_or(m_font.FirstCode());
     if (code.empty())
         code = m_font.FirstCode();
-    m_font.SetLayout(layout, std::move(code), static_cast<CodeOrder>(m_order->currentIndex()));
+    QString refusal;
+    if (!OrderHolds(code, order)) {
+        // The order cannot start there: the code it had, or its first.
+        std::string kept = OrderHolds(m_font.FirstCode(), order) ? m_font.FirstCode()
+                           : order == CodeOrder::ShiftJis        ? std::string("\x81\x40", 2)
+                                                                  : std::string(1, '\0');
+        refusal = Texts::OrderCannotHold.arg(QString::fromStdString(HexText(code)), Texts::Orders[static_cast<int>(order)],
+                                             QString::fromStdString(HexText(kept)));
+        code = std::move(kept);
+    }
+    m_font.SetLayout(layout, std::move(code), order);
+    ShowLayout();
+    if (!refusal.isEmpty())
+        m_status->setText(refusal);
+}
+
+bool FontView::GlyphIsCode(int glyph, const QString& code)
+{
+    const std::optional<std::string> bytes = ParseHexBytes(code.trimmed().toStdString());
+    const std::optional<std::string> first =
+        bytes && glyph >= 0 ? FirstCodeFor(*bytes, m_font.Order(), static_cast<std::size_t>(glyph)) : std::nullopt;
+    if (!first) {
+        m_status->setText(Texts::NoSuchFirstCode.arg(glyph).arg(code.trimmed().toUpper(),
+                                                                Texts::Orders[static_cast<int>(m_font.Order())]));
+        return false;
+    }
+    m_font.SetLayout(m_font.Layout(), *first, m_font.Order());
+    return true;
+}
+
+void FontView::AskGlyphCode(int glyph)
+{
+    QInputDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("dlgFontGlyphCode"));
+    dialog.setWindowTitle(Texts::GlyphIsCodeTitle);
+    dialog.setLabelText(Texts::GlyphIsCodeAsk.arg(glyph));
+    dialog.setTextValue(QString::fromStdString(HexText(m_font.Code(static_cast<std::size_t>(glyph)))));
+    if (dialog.exec() == QDialog::Accepted)
+        GlyphIsCode(glyph, dialog.textValue());
 }
 
 void FontView::Move(std::int64_t bytes)
@@ -289,33 +452,69 @@ void FontView::PaintSheet()
 
 bool FontView::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_guesses->viewport() && event->type() == QEvent::ToolTip) {
+        // The glyph large, and what the reader saw in it.
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QListWidgetItem* item = m_guesses->itemAt(help->pos());
+        if (!item)
+            return false;
+        const Proposal& proposal = m_proposals[item->data(Qt::UserRole).toULongLong()];
+        QStringList candidates;
+        for (const GlyphGuess& guess : proposal.guesses)
+            candidates << QStringLiteral("%1 %2").arg(QString::fromUtf8(guess.Text)).arg(guess.Score, 0, 'f', 2);
+        QToolTip::showText(help->globalPos(), LargeGlyphHtml(proposal.picture, candidates.join(QStringLiteral("  "))),
+                           m_guesses->viewport());
+        return true;
+    }
     if (watched != m_sheet)
         return QWidget::eventFilter(watched, event);
-    const auto glyphBytes = static_cast<std::int64_t>(GlyphBytes(m_font.Layout()));
+    const FontLayout& layout = m_font.Layout();
+    const auto glyphBytes = static_cast<std::int64_t>(GlyphBytes(layout));
+    const auto glyphAt = [this](const QPoint& at) {
+        const QSize cell = CellSize();
+        const int column = at.x() / cell.width(), row = at.y() / cell.height();
+        return column < 16 && row < 16 ? row * 16 + column : -1;
+    };
     switch (event->type()) {
     case QEvent::Paint: PaintSheet(); return true;
     case QEvent::MouseButtonPress: {
-        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
-        const QSize cell = CellSize();
-        const int column = at.x() / cell.width(), row = at.y() / cell.height();
-        if (column < 16 && row < 16) {
-            m_current = row * 16 + column;
+        if (const int glyph = glyphAt(static_cast<QMouseEvent*>(event)->position().toPoint()); glyph >= 0) {
+            m_current = glyph;
             m_sheet->update();
             if (const std::string code = m_font.Code(static_cast<std::size_t>(m_current)); !code.empty() && m_pick)
                 m_pick(code);
         }
         return true;
     }
+    case QEvent::ContextMenu: {
+        const auto* menuEvent = static_cast<QContextMenuEvent*>(event);
+        const int glyph = menuEvent->reason() == QContextMenuEvent::Mouse ? glyphAt(menuEvent->pos()) : m_current;
+        if (glyph < 0 || !m_font.IsOpen())
+            return true;
+        m_current = glyph;
+        m_sheet->update();
+        QMenu menu(this);
+        QAction* code = menu.addAction(Texts::GlyphIsCode);
+        if (menu.exec(menuEvent->globalPos()) == code)
+            AskGlyphCode(glyph);
+        return true;
+    }
     case QEvent::KeyPress: {
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool control = key->modifiers() & Qt::ControlModifier;
+        const bool shift = key->modifiers() & Qt::ShiftModifier;
+        const auto [tile, tileRow] = TileSteps(layout);
         switch (key->key()) {
-        case Qt::Key_Left: Move(control ? -1 : -glyphBytes); return true;
-        case Qt::Key_Right: Move(control ? 1 : glyphBytes); return true;
-        case Qt::Key_Up: Move(-16 * glyphBytes); return true;
-        case Qt::Key_Down: Move(16 * glyphBytes); return true;
+        case Qt::Key_Left: Move(control ? -1 : shift ? -tile : -glyphBytes); return true;
+        case Qt::Key_Right: Move(control ? 1 : shift ? tile : glyphBytes); return true;
+        case Qt::Key_Up: Move(shift ? -tileRow : -16 * glyphBytes); return true;
+        case Qt::Key_Down: Move(shift ? tileRow : 16 * glyphBytes); return true;
         case Qt::Key_PageUp: Move(-256 * glyphBytes); return true;
         case Qt::Key_PageDown: Move(256 * glyphBytes); return true;
+        case Qt::Key_Menu: {
+            QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, QPoint(), m_sheet->mapToGlobal(QPoint()));
+            return eventFilter(m_sheet, &menuEvent);
+        }
         default: break;
         }
         break;
@@ -332,32 +531,29 @@ void FontView::cmdFontRead_Click()
     // What the boxes say now, also when typed without Enter.
     LayoutEdited();
     // Every glyph from the address is read, for the font's order to help;
-    // those whose code has a value already are not proposed.
+    // the list shows those whose code has no value.
     std::vector<GlyphImage> glyphs;
-    std::vector<std::string> codes;
+    std::vector<Proposal> proposals;
     for (std::size_t i = 0; i < static_cast<std::size_t>(m_count->value()); ++i) {
         GlyphImage glyph = m_font.Glyph(i);
         std::string code = m_font.Code(i);
         if (glyph.Pixels.empty() || code.empty())
             break;
+        Proposal proposal;
+        proposal.glyph = i;
+        proposal.code = std::move(code);
+        proposal.picture = GlyphFont::Picture(glyph);
+        proposals.push_back(std::move(proposal));
         glyphs.push_back(std::move(glyph));
-        codes.push_back(std::move(code));
     }
-    std::vector<Read> read;
-    const std::vector<std::optional<std::string>> values = CodeValues(m_notifier.document(), codes);
-    for (std::size_t i = 0; i < codes.size(); ++i) {
-        if (!values[i])
-            read.push_back({i, std::move(codes[i]), GlyphFont::Picture(glyphs[i])});
-    }
-    m_guesses->clear();
-    m_accept->setEnabled(false);
+    ClearProposals();
     m_read->setEnabled(false);
     m_stopButton->setEnabled(true);
     m_progress->setRange(0, static_cast<int>(glyphs.size()));
     m_progress->setValue(0);
     m_status->setText(Texts::Reading);
     m_stop = false;
-    m_worker = std::thread([this, glyphs = std::move(glyphs), read = std::move(read)]() mutable {
+    m_worker = std::thread([this, source = CurrentSource(), glyphs = std::move(glyphs), proposals = std::move(proposals)]() mutable {
         struct Context {
             FontView* view;
         } context{this};
@@ -370,8 +566,9 @@ void FontView::cmdFontRead_Click()
                                                   return !view->m_stop.load();
                                               },
                                               &context);
-        QMetaObject::invokeMethod(this, [this, read = std::move(read), guesses = std::move(guesses)]() mutable {
-            ReadingDone(std::move(read), std::move(guesses));
+        QMetaObject::invokeMethod(this, [this, source = std::move(source), proposals = std::move(proposals),
+                                         guesses = std::move(guesses)]() mutable {
+            ReadingDone(std::move(source), std::move(proposals), std::move(guesses));
         }, Qt::QueuedConnection);
     });
 }
@@ -383,62 +580,267 @@ void FontView::StopReading()
         m_worker.join();
 }
 
-void FontView::ReadingDone(std::vector<Read> read, std::vector<std::vector<GlyphGuess>> guesses)
+void FontView::ReadingDone(Source source, std::vector<Proposal> proposals, std::vector<std::vector<GlyphGuess>> guesses)
 {
     if (m_worker.joinable())
         m_worker.join();
     m_read->setEnabled(true);
     m_stopButton->setEnabled(false);
     const bool stopped = m_stop;
-    const TextEncoding encoding = m_notifier.document().Encoding;
-    std::size_t unwritable = 0;
-    for (const Read& one : read) {
-        if (one.glyph >= guesses.size() || guesses[one.glyph].empty())
-            continue;
-        const GlyphGuess& best = guesses[one.glyph].front();
-        const QString character = QString::fromUtf8(best.Text);
-        // Written in the table's encoding when accepted; one it cannot hold
-        // is not checked.
-        const bool writable = FromDisplay(character, encoding).has_value();
-        unwritable += writable ? 0 : 1;
-        auto* item = new QListWidgetItem(QIcon(QPixmap::fromImage(one.picture.scaled(32, 32))),
-                                         Texts::Proposal.arg(QString::fromStdString(HexText(one.code)),
-                                                             writable ? character : Texts::NotInEncoding.arg(character),
-                                                             QString::number(best.Score, 'f', 2)));
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(writable && best.Score >= CheckedScore ? Qt::Checked : Qt::Unchecked);
-        item->setData(Qt::UserRole, QByteArray::fromStdString(one.code));
-        item->setData(Qt::UserRole + 1, character);
-        m_guesses->addItem(item);
+    // Read from a layout or file that is no longer the one shown: dropped.
+    if (!(source == CurrentSource())) {
+        m_status->setText(Texts::Stopped);
+        return;
     }
-    m_accept->setEnabled(m_guesses->count() > 0);
-    QString status = stopped ? Texts::Stopped : Texts::Proposed.arg(m_guesses->count());
+    m_source = std::move(source);
+    m_proposals.clear();
+    for (Proposal& proposal : proposals) {
+        if (proposal.glyph >= guesses.size() || guesses[proposal.glyph].empty())
+            continue;
+        proposal.guesses = std::move(guesses[proposal.glyph]);
+        proposal.text = QString::fromUtf8(proposal.guesses.front().Text);
+        proposal.score = proposal.guesses.front().Score;
+        m_proposals.push_back(std::move(proposal));
+    }
+    ShowProposals();
+    if (stopped)
+        m_status->setText(Texts::Stopped + u' ' + m_status->text());
+}
+
+void FontView::ClearProposals()
+{
+    m_proposals.clear();
+    m_source = {};
+    ShowProposals();
+    ShowLayout();
+}
+
+std::optional<std::string> FontView::Written(const Proposal& proposal) const
+{
+    const TextEncoding encoding = m_notifier.document().Encoding;
+    if (std::optional<std::string> bytes = FromDisplay(proposal.text, encoding))
+        return bytes;
+    // Full-width Ａ is A, half-width ｱ is ア, where the encoding has only one.
+    const QString same = proposal.text.normalized(QString::NormalizationForm_KC);
+    if (same != proposal.text)
+        return FromDisplay(same, encoding);
+    return std::nullopt;
+}
+
+bool FontView::Ticked(std::size_t index) const
+{
+    const Proposal& proposal = m_proposals[index];
+    if (!Written(proposal))
+        return false;
+    if (proposal.ticked)
+        return *proposal.ticked;
+    if (Percent(proposal.score) < TickedPercent)
+        return false;
+    // A character is ticked by itself for one code of a font only: the
+    // likeliest of those it is proposed for.
+    for (std::size_t other = 0; other < m_proposals.size(); ++other) {
+        const Proposal& rival = m_proposals[other];
+        if (other != index && rival.text == proposal.text
+            && (rival.score > proposal.score || (rival.score == proposal.score && other < index)))
+            return false;
+    }
+    return true;
+}
+
+std::vector<std::size_t> FontView::ShownProposals() const
+{
+    std::vector<std::size_t> shown;
+    for (int row = 0; row < m_guesses->count(); ++row) {
+        const QListWidgetItem* item = m_guesses->item(row);
+        shown.push_back(item->data(Qt::UserRole).toULongLong());
+    }
+    return shown;
+}
+
+std::optional<std::size_t> FontView::ChosenProposal() const
+{
+    const QListWidgetItem* item = m_guesses->currentItem();
+    if (!item)
+        return std::nullopt;
+    return item->data(Qt::UserRole).toULongLong();
+}
+
+void FontView::ShowProposals()
+{
+    const TableDocument& document = m_notifier.document();
+    std::vector<std::string> codes;
+    codes.reserve(m_proposals.size());
+    for (const Proposal& proposal : m_proposals)
+        codes.push_back(proposal.code);
+    const std::vector<std::optional<std::string>> values = CodeValues(document, codes);
+    std::vector<std::size_t> open;
+    std::size_t unwritable = 0, ticked = 0;
+    for (std::size_t i = 0; i < m_proposals.size(); ++i) {
+        if (values[i])
+            continue; // the table says what this code is
+        open.push_back(i);
+        unwritable += Written(m_proposals[i]) ? 0 : 1;
+        ticked += Ticked(i) ? 1 : 0;
+    }
+    std::vector<std::size_t> shown;
+    const auto filter = static_cast<Filter>(m_filter->currentIndex());
+    std::ranges::copy_if(open, std::back_inserter(shown), [&](std::size_t i) {
+        switch (filter) {
+        case Filter::All: return true;
+        case Filter::Ticked: return Ticked(i);
+        case Filter::Unticked: return !Ticked(i);
+        case Filter::BelowThreshold: return Percent(m_proposals[i].score) < TickedPercent;
+        }
+        return true;
+    });
+    const auto sort = static_cast<Sort>(m_sort->currentIndex());
+    if (sort != Sort::Code) {
+        std::ranges::stable_sort(shown, [&](std::size_t a, std::size_t b) {
+            return sort == Sort::ScoreUp ? m_proposals[a].score < m_proposals[b].score
+                                         : m_proposals[a].score > m_proposals[b].score;
+        });
+    }
+    const std::optional<std::size_t> chosen = ChosenProposal();
+    const int scrolled = m_guesses->verticalScrollBar() ? m_guesses->verticalScrollBar()->value() : 0;
+    {
+        const QSignalBlocker blocker(m_guesses);
+        m_showing = true;
+        m_guesses->clear();
+        for (const std::size_t i : shown) {
+            const Proposal& proposal = m_proposals[i];
+            const bool writable = Written(proposal).has_value();
+            auto* item = new QListWidgetItem(
+                QIcon(QPixmap::fromImage(proposal.picture.scaled(24, 24, Qt::KeepAspectRatio))),
+                Texts::Proposal.arg(QString::fromStdString(HexText(proposal.code)),
+                                    writable ? proposal.text : Texts::NotInEncoding.arg(proposal.text),
+                                    QString::number(Percent(proposal.score) / 100.0, 'f', 2)));
+            item->setFlags(writable ? item->flags() | Qt::ItemIsUserCheckable : item->flags() & ~Qt::ItemIsUserCheckable);
+            item->setCheckState(Ticked(i) ? Qt::Checked : Qt::Unchecked);
+            item->setData(Qt::UserRole, QVariant::fromValue(static_cast<qulonglong>(i)));
+            m_guesses->addItem(item);
+            if (chosen && *chosen == i)
+                m_guesses->setCurrentItem(item);
+        }
+        m_showing = false;
+    }
+    m_guesses->verticalScrollBar()->setValue(scrolled);
+    ShowChosen();
+    m_accept->setEnabled(ticked > 0);
+    if (m_worker.joinable())
+        return;
+    if (m_proposals.empty()) {
+        if (!m_font.IsOpen())
+            m_status->clear();
+        return;
+    }
+    QString status = Texts::Proposed.arg(open.size()).arg(ticked);
     if (unwritable > 0)
-        status += u' ' + Texts::ChooseEncoding.arg(unwritable).arg(EncodingName(encoding));
+        status += u' ' + Texts::ChooseEncoding.arg(unwritable).arg(EncodingName(document.Encoding));
     m_status->setText(status);
+}
+
+void FontView::ShowChosen()
+{
+    const std::optional<std::size_t> chosen = ChosenProposal();
+    const QSignalBlocker blocker(m_candidates);
+    m_candidates->clear();
+    m_candidates->setEnabled(chosen.has_value());
+    if (!chosen) {
+        m_glyph->clear();
+        return;
+    }
+    const Proposal& proposal = m_proposals[*chosen];
+    const int zoom = std::max(1, 64 / std::max(1, std::max(proposal.picture.width(), proposal.picture.height())));
+    m_glyph->setPixmap(QPixmap::fromImage(proposal.picture.scaled(proposal.picture.width() * zoom,
+                                                                  proposal.picture.height() * zoom)));
+    for (const GlyphGuess& guess : proposal.guesses) {
+        m_candidates->addItem(QStringLiteral("%1").arg(QString::fromUtf8(guess.Text)));
+        m_candidates->setItemData(m_candidates->count() - 1, QString::number(guess.Score, 'f', 2), Qt::ToolTipRole);
+    }
+    m_candidates->setCurrentText(proposal.text);
+    // The glyph in the sheet too, when it is on it.
+    if (proposal.glyph < 256 && static_cast<int>(proposal.glyph) != m_current) {
+        m_current = static_cast<int>(proposal.glyph);
+        m_sheet->update();
+    }
+}
+
+void FontView::ItemChanged(QListWidgetItem* item)
+{
+    if (m_showing)
+        return;
+    const std::size_t index = item->data(Qt::UserRole).toULongLong();
+    m_proposals[index].ticked = item->checkState() == Qt::Checked;
+    ShowProposals();
+}
+
+void FontView::CandidateChosen(const QString& text)
+{
+    const std::optional<std::size_t> chosen = ChosenProposal();
+    if (!chosen || text.isEmpty())
+        return;
+    Proposal& proposal = m_proposals[*chosen];
+    proposal.text = text;
+    // A candidate keeps its score; a typed character is the user's word.
+    const auto guess = std::ranges::find_if(proposal.guesses, [&](const GlyphGuess& g) { return QString::fromUtf8(g.Text) == text; });
+    proposal.score = guess != proposal.guesses.end() ? guess->Score : 1.0f;
+    proposal.ticked = true;
+    ShowProposals();
+}
+
+void FontView::SetTicks(const std::vector<std::size_t>& proposals, bool ticked)
+{
+    for (const std::size_t i : proposals)
+        m_proposals[i].ticked = ticked;
+    ShowProposals();
+}
+
+void FontView::CheckAll()
+{
+    SetTicks(ShownProposals(), true);
+}
+
+void FontView::CheckSelected()
+{
+    std::vector<std::size_t> selected;
+    for (const QListWidgetItem* item : m_guesses->selectedItems())
+        selected.push_back(item->data(Qt::UserRole).toULongLong());
+    SetTicks(selected, true);
+}
+
+void FontView::UncheckAll()
+{
+    SetTicks(ShownProposals(), false);
 }
 
 void FontView::cmdFontAccept_Click()
 {
-    std::vector<std::pair<std::string, std::string>> values;
-    for (int row = m_guesses->count(); row-- > 0;) {
-        QListWidgetItem* item = m_guesses->item(row);
-        if (item->checkState() != Qt::Checked)
+    // Only codes that have no value now: a value typed meanwhile stays.
+    std::vector<std::string> codes;
+    for (const Proposal& proposal : m_proposals)
+        codes.push_back(proposal.code);
+    const std::vector<std::optional<std::string>> values = CodeValues(m_notifier.document(), codes);
+    std::vector<std::pair<std::string, std::string>> written;
+    std::size_t skipped = 0;
+    for (std::size_t i = 0; i < m_proposals.size(); ++i) {
+        if (!Ticked(i))
             continue;
-        const std::optional<std::string> bytes = FromDisplay(item->data(Qt::UserRole + 1).toString(), m_notifier.document().Encoding);
-        if (!bytes)
-            continue; // stays in the list, to be written once the encoding holds it
-        values.emplace_back(item->data(Qt::UserRole).toByteArray().toStdString(), *bytes);
-        delete m_guesses->takeItem(row);
+        if (values[i]) {
+            ++skipped;
+            continue;
+        }
+        written.emplace_back(m_proposals[i].code, *Written(m_proposals[i]));
     }
-    if (values.empty())
-        return;
-    std::ranges::reverse(values);
-    const auto written = static_cast<qsizetype>(values.size());
-    m_apply(std::move(values));
-    m_status->setText(Texts::Written.arg(written));
-    m_accept->setEnabled(m_guesses->count() > 0);
-    m_sheet->update();
+    if (!written.empty()) {
+        std::ranges::sort(written, [](const auto& a, const auto& b) {
+            return a.first.size() != b.first.size() ? a.first.size() < b.first.size() : a.first < b.first;
+        });
+        m_apply(written);
+    }
+    QString status = Texts::Written.arg(written.size());
+    if (skipped > 0)
+        status += u' ' + Texts::Skipped.arg(skipped);
+    m_status->setText(status);
 }
 
 } // namespace zelvane

@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "rom/glyphs.h"
+
 #include <QImage>
 #include <QWidget>
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -16,6 +19,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
 class QProgressBar;
 class QPushButton;
 class QSpinBox;
@@ -23,16 +27,18 @@ class QSpinBox;
 namespace zelvane {
 
 class GlyphFont;
-struct GlyphGuess;
 class TableNotifier;
 
 // "Font": a game's font seen as a sheet of 16 x 16 glyphs from an address,
 // each labelled with its code and the table's value, and read into a table.
-// The arrows and PgUp/PgDown move the address by a glyph, a row and a page
-// (Ctrl with the arrows by a byte), to hunt for the font by eye; a click
-// makes a glyph's code the grid's current cell. Riconosci reads the glyphs
-// off the window's thread and proposes a character for each code without a
-// value; Accetta writes the checked proposals as one step.
+// The arrows and PgUp/PgDown move the address by a glyph, a row and a page,
+// Shift with the arrows by a tile and a tile's row, Ctrl by a byte, to hunt
+// for the font by eye; a click makes a glyph's code the grid's current cell.
+// Riconosci reads the glyphs off the window's thread and proposes a
+// character for each code. The proposals follow the table: those whose code
+// has a value are not shown, and each is matched to the table's encoding
+// when shown; another table, file or layout drops them. Accetta writes the
+// ticked ones, into codes without a value, as one step.
 class FontView : public QWidget {
     Q_OBJECT
 
@@ -42,6 +48,9 @@ public:
     // A code to show in the grid.
     using Pick = std::function<void(const std::string&)>;
 
+    // A proposal is ticked by itself from this score on, rounded as shown.
+    static constexpr int TickedPercent = 90;
+
     FontView(TableNotifier& notifier, GlyphFont& font, Pick pick, Apply apply, QWidget* parent = nullptr);
     ~FontView() override;
 
@@ -50,16 +59,43 @@ public slots:
     void cmdFontRead_Click();
     void cmdFontAccept_Click();
     void StopReading();
+    // Sets the first code so that glyph `glyph` of the sheet is `code`
+    // (hexadecimal); false, with a message, when the order cannot.
+    bool GlyphIsCode(int glyph, const QString& code);
+    // Ticks every proposal shown (that the encoding can write), or the
+    // selected ones; Togli spunte unticks every one shown.
+    void CheckAll();
+    void CheckSelected();
+    void UncheckAll();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    struct Read {
-        std::size_t glyph;
+    struct Proposal {
+        std::size_t glyph = 0;
         std::string code;
         QImage picture; // as read, whatever the layout becomes meanwhile
+        std::vector<GlyphGuess> guesses;
+        QString text;      // what Accetta writes: a guess, or typed
+        float score = 0;   // the chosen guess's
+        std::optional<bool> ticked; // the user's tick; none: by the score
     };
+    // What the proposals were read from: another drops them.
+    struct Source {
+        QString file;
+        FontLayout layout;
+        std::string firstCode;
+        CodeOrder order = CodeOrder::Consecutive;
+        bool operator==(const Source& other) const
+        {
+            return file == other.file && layout.Address == other.layout.Address && layout.Format == other.layout.Format
+                && layout.Width == other.layout.Width && layout.Height == other.layout.Height
+                && firstCode == other.firstCode && order == other.order;
+        }
+    };
+    [[nodiscard]] Source CurrentSource() const;
+
     // The controls' layout into the font, and the font's into the controls.
     void LayoutEdited();
     void ShowLayout();
@@ -67,7 +103,23 @@ private:
     void Move(std::int64_t bytes);
     void PaintSheet();
     [[nodiscard]] QSize CellSize() const;
-    void ReadingDone(std::vector<Read> read, std::vector<std::vector<GlyphGuess>> guesses);
+    void ReadingDone(Source source, std::vector<Proposal> proposals, std::vector<std::vector<GlyphGuess>> guesses);
+    void ClearProposals();
+
+    // The proposal's text as the table's encoding writes it (a character
+    // that means the same where the encoding lacks the one read).
+    [[nodiscard]] std::optional<std::string> Written(const Proposal& proposal) const;
+    [[nodiscard]] bool Ticked(std::size_t index) const;
+    // The list: the proposals whose code has no value now, filtered and
+    // sorted as chosen, and the status that counts them.
+    void ShowProposals();
+    void ShowChosen();
+    void ItemChanged(QListWidgetItem* item);
+    void CandidateChosen(const QString& text);
+    void SetTicks(const std::vector<std::size_t>& proposals, bool ticked);
+    [[nodiscard]] std::vector<std::size_t> ShownProposals() const;
+    [[nodiscard]] std::optional<std::size_t> ChosenProposal() const;
+    void AskGlyphCode(int glyph);
 
     TableNotifier& m_notifier;
     GlyphFont& m_font;
@@ -76,6 +128,9 @@ private:
     int m_current = 0; // the glyph of the sheet chosen last
     std::thread m_worker;
     std::atomic<bool> m_stop{false};
+    std::vector<Proposal> m_proposals;
+    Source m_source;
+    bool m_showing = false;
 
     QLabel* m_name = nullptr;
     QLineEdit* m_address = nullptr;
@@ -90,7 +145,11 @@ private:
     QPushButton* m_stopButton = nullptr;
     QPushButton* m_accept = nullptr;
     QProgressBar* m_progress = nullptr;
+    QComboBox* m_sort = nullptr;
+    QComboBox* m_filter = nullptr;
     QListWidget* m_guesses = nullptr;
+    QLabel* m_glyph = nullptr;
+    QComboBox* m_candidates = nullptr;
     QLabel* m_status = nullptr;
 };
 

@@ -270,14 +270,9 @@ RomView::RomView(TableNotifier& notifier, QWidget* parent)
         FindNext(-1);
     });
     // Every change to the table shows at once, in place.
-    connect(&m_notifier, &TableNotifier::entriesChanged, this, &RomView::TableChanged);
-    connect(&m_notifier, &TableNotifier::encodingChanged, this, &RomView::TableChanged);
-    for (auto signal : {&TableNotifier::listsChanged, &TableNotifier::replaced}) {
-        connect(&m_notifier, signal, this, [this] {
-            RefillBookmarks();
-            TableChanged();
-        });
-    }
+    connect(&m_notifier, &TableNotifier::contentChanged, this, &RomView::TableChanged);
+    for (auto signal : {&TableNotifier::bookmarksChanged, &TableNotifier::replaced, &TableNotifier::encodingChanged})
+        connect(&m_notifier, signal, this, &RomView::RefillBookmarks);
     RefillBookmarks();
 }
 
@@ -321,7 +316,8 @@ void RomView::TableChanged()
     m_codes = std::make_unique<RomCodes>(m_notifier.document());
     ++m_codesMade;
     // What the find found was found through the old table.
-    m_foundText.clear();
+    if (!m_foundText.isEmpty())
+        Search(m_foundText);
     Render();
 }
 
@@ -600,10 +596,9 @@ void RomView::RefillBookmarks()
     }
 }
 
-std::optional<std::vector<std::string>> RomView::Needles(QString& refusal) const
+std::optional<std::vector<std::string>> RomView::Needles(QString text, QString& refusal) const
 {
     const TableDocument& document = m_notifier.document();
-    QString text = m_find->text();
     if (text.startsWith(u'$')) {
         text.remove(0, 1).remove(u' ');
         const std::optional<std::string> bytes = ParseHexBytes(text.toStdString());
@@ -657,24 +652,10 @@ void RomView::FindNext(int direction)
     }
     if (m_find->text() != m_foundText) {
         QString refusal;
-        const std::optional<std::vector<std::string>> needles = Needles(refusal);
-        if (!needles) {
+        if (!Search(m_find->text(), &refusal)) {
             m_status->setText(refusal);
             return;
         }
-        m_hits = FindEncoded(bytes, *needles);
-        m_needles = *needles;
-        m_foundText = m_find->text();
-        m_hitList->clear();
-        for (std::size_t i = 0; i < m_hits.size() && i < ListedHits; ++i) {
-            const std::string line = ReadLine(*m_codes, bytes.substr(m_hits[i], 256), TitleBytes);
-            auto* item = new QListWidgetItem(QStringLiteral("%1  %2").arg(HexNumber(m_hits[i], 8),
-                                                                          ToDisplay(line, m_notifier.document().Encoding)));
-            item->setData(Qt::UserRole, QVariant::fromValue(static_cast<qulonglong>(m_hits[i])));
-            m_hitList->addItem(item);
-        }
-        if (m_hits.size() > ListedHits)
-            m_hitList->addItem(Texts::MoreHits.arg(m_hits.size() - ListedHits));
     }
     if (m_hits.empty()) {
         m_status->setText(Texts::NoHits.arg(m_find->text()));
@@ -699,9 +680,41 @@ void RomView::FindNext(int direction)
     if (hit < m_top || hit >= m_shownEnd)
         SetTop(hit);
     Select(hit, hit + length);
-    if (index < static_cast<std::size_t>(m_hitList->count()))
+    // The rows past the listed hits say how many more there are.
+    if (index < ListedHits)
         m_hitList->setCurrentRow(static_cast<int>(index));
+    else
+        m_hitList->setCurrentRow(-1);
     m_status->setText(Texts::Hit.arg(index + 1).arg(m_hits.size()).arg(HexNumber(hit)));
+}
+
+bool RomView::Search(QString text, QString* refusal)
+{
+    const std::string_view bytes = m_file.Bytes();
+    QString why;
+    const std::optional<std::vector<std::string>> needles = Needles(text, why);
+    m_hitList->clear();
+    m_hits.clear();
+    m_needles.clear();
+    m_foundText.clear();
+    if (!needles) {
+        if (refusal)
+            *refusal = why;
+        return false;
+    }
+    m_hits = FindEncoded(bytes, *needles);
+    m_needles = *needles;
+    m_foundText = text;
+    for (std::size_t i = 0; i < m_hits.size() && i < ListedHits; ++i) {
+        const std::string line = ReadLine(*m_codes, bytes.substr(m_hits[i], 256), TitleBytes);
+        auto* item = new QListWidgetItem(QStringLiteral("%1  %2").arg(HexNumber(m_hits[i], 8),
+                                                                      ToDisplay(line, m_notifier.document().Encoding)));
+        item->setData(Qt::UserRole, QVariant::fromValue(static_cast<qulonglong>(m_hits[i])));
+        m_hitList->addItem(item);
+    }
+    if (m_hits.size() > ListedHits)
+        m_hitList->addItem(Texts::MoreHits.arg(m_hits.size() - ListedHits));
+    return true;
 }
 
 void RomView::AddBookmark()
@@ -731,11 +744,9 @@ void RomView::AddBookmark()
         title = AddressText(static_cast<std::int32_t>(address));
     TableChange change;
     change.BookmarksBefore = document.Bookmarks;
-    document.Bookmarks[slot] = {static_cast<std::int32_t>(address), std::move(title)};
     change.BookmarksAfter = document.Bookmarks;
-    m_notifier.SetModified(true);
-    m_notifier.Record(std::move(change), Texts::BookmarkStep);
-    m_notifier.ListsChanged();
+    (*change.BookmarksAfter)[slot] = {static_cast<std::int32_t>(address), std::move(title)};
+    m_notifier.Make(std::move(change), Texts::BookmarkStep);
     m_status->setText(Texts::BookmarkAdded.arg(HexNumber(address)));
 }
 

@@ -86,8 +86,11 @@ private:
     [[nodiscard]] int VisibleLines() const;
     [[nodiscard]] std::size_t LineWidth() const;
     [[nodiscard]] std::uint64_t LastTop() const;
-    // The find box's text as the table's bytes, in every way it writes it.
-    [[nodiscard]] std::optional<std::vector<std::string>> Needles(QString& refusal) const;
+    // A text to find as the table's bytes, in every way it writes it.
+    [[nodiscard]] std::optional<std::vector<std::string>> Needles(QString text, QString& refusal) const;
+    // Finds `text` through the table over the whole file and lists the
+    // hits; false, with the reason, when the table cannot write it.
+    bool Search(QString text, QString* refusal = nullptr);
     void Select(std::uint64_t from, std::uint64_t to);
     [[nodiscard]] QPlainTextEdit* ShownEdit() const;
     // A code's text as shown, made once for each code.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <QTest>
 
 // Qt's own dialogs only: a platform dialog cannot be answered by a test.
@@ -9,6 +10,7 @@
     int main(int argc, char* argv[])                                       \
     {                                                                      \
         QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);           \
+        QStandardPaths::setTestModeEnabled(true);                          \
         QApplication app(argc, argv);                                      \
         TestClass test;                                                    \
         return QTest::qExec(&test, argc, argv);                            \
