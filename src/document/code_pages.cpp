@@ -23,6 +23,16 @@ int HexValue(char c) noexcept
     return -1;
 }
 
+// Most lines are no code of a length: two digits a byte and "=", or a
+// mark and the digits up to "=" or the end.
+bool MayBeCodeOfLength(std::string_view line, std::size_t length) noexcept
+{
+    if (line.size() > 2 * length && line[2 * length] == '=')
+        return true;
+    return !line.empty() && (line.front() == '/' || line.front() == '*')
+           && (line.size() == 2 * length + 1 || (line.size() > 2 * length + 1 && line[2 * length + 1] == '='));
+}
+
 } // namespace
 
 std::optional<std::string> ParseHexBytes(std::string_view digits)
@@ -52,6 +62,16 @@ std::string HexText(std::string_view bytes)
 
 std::optional<MultiByteCode> ParseMultiByteCode(std::string_view line)
 {
+    if (!line.empty() && (line.front() == '/' || line.front() == '*')) {
+        // A mark: every character up to "=" or the end a digit, two a byte.
+        const std::size_t end = std::min(line.find('='), line.size());
+        if (end < 5 || (end - 1) % 2 != 0)
+            return std::nullopt;
+        std::optional<std::string> code = ParseHexBytes(line.substr(1, end - 1));
+        if (!code)
+            return std::nullopt;
+        return MultiByteCode{std::move(*code), line.substr(0, 1), line.front(), line.substr(end)};
+    }
     std::size_t digits = 0;
     while (digits < line.size() && HexValue(line[digits]) >= 0)
         ++digits;
@@ -150,7 +170,7 @@ std::size_t SetPageValues(TableDocument& document, std::string_view lead, std::u
     // Every line of every code of this length, by code.
     std::map<std::string, std::vector<std::size_t>> linesOf;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].size() > 2 * length && lines[i][2 * length] == '=') {
+        if (MayBeCodeOfLength(lines[i], length)) {
             if (auto code = ParseMultiByteCode(lines[i]); code && code->Code.size() == length)
                 linesOf[std::move(code->Code)].push_back(i);
         }
@@ -175,8 +195,10 @@ std::size_t SetPageValues(TableDocument& document, std::string_view lead, std::u
                     changed[at].reset();
                 emptied.insert(code);
             } else {
+                // A value typed over a mark takes the mark's place.
                 const std::size_t at = found->second.back();
-                changed[at] = lines[at].substr(0, 2 * length + 1) + value;
+                const bool mark = lines[at].front() == '/' || lines[at].front() == '*';
+                changed[at] = mark ? lines[at].substr(1, 2 * length) + '=' + value : lines[at].substr(0, 2 * length + 1) + value;
             }
             continue;
         }
@@ -227,6 +249,31 @@ std::size_t SetPageValues(TableDocument& document, std::string_view lead, std::u
     return count;
 }
 
+bool SetPageMark(TableDocument& document, std::string_view lead, std::uint8_t cell, bool marked, LineSplice* splice)
+{
+    const PageLines page(document, std::string(lead));
+    const std::size_t at = page.LastLine(cell);
+    if (at == PageLines::None)
+        return false;
+    const ExtraLine& line = document.ExtraLines[at];
+    const std::optional<MultiByteCode> code = ParseMultiByteCode(line);
+    const std::size_t digits = 2 * (lead.size() + 1);
+    std::string changed;
+    if (marked) {
+        if (code->Mark || (code->Value != "/" && code->Value != "*"))
+            return false;
+        changed = std::string(code->Value) + line.substr(0, digits);
+    } else {
+        if (!code->Mark)
+            return false;
+        changed = line.substr(1, digits) + '=' + code->Mark;
+    }
+    LineSplice done = SpliceLines(document.ExtraLines, at, 1, {std::move(changed)});
+    if (splice)
+        *splice = std::move(done);
+    return true;
+}
+
 PageLines::PageLines(const TableDocument& document, std::string lead) : m_lead(std::move(lead))
 {
     m_last.fill(None);
@@ -235,8 +282,7 @@ PageLines::PageLines(const TableDocument& document, std::string lead) : m_lead(s
     const std::size_t length = m_lead.size() + 1;
     for (std::size_t i = 0; i < document.ExtraLines.size(); ++i) {
         const ExtraLine& line = document.ExtraLines[i];
-        // Most lines are no code of this length: two digits per byte and "=".
-        if (line.size() <= 2 * length || line[2 * length] != '=')
+        if (!MayBeCodeOfLength(line, length))
             continue;
         if (auto code = ParseMultiByteCode(line); code && code->Code.size() == length && code->Code.starts_with(m_lead))
             m_last[static_cast<unsigned char>(code->Code.back())] = i;

@@ -20,11 +20,14 @@ struct LineSplice;
 // codes (the entries) are the page with no leading bytes.
 
 // The code of a line of an even number, four or more, of hexadecimal
-// digits (either case) before "=", as its bytes, with its value; nothing
-// for any other line.
+// digits (either case) before "=", as its bytes, with its value; or of a
+// mark of such a code, "/" or "*" and the digits, up to "=" or the line's
+// end ("/F100=<END>"), whose value is the mark; nothing for any other line.
 struct MultiByteCode {
     std::string Code;
     std::string_view Value;
+    char Mark = 0;              // '/' or '*' for a mark line
+    std::string_view Tail = {}; // a mark line's text after the digits ("=<END>")
 };
 [[nodiscard]] std::optional<MultiByteCode> ParseMultiByteCode(std::string_view line);
 
@@ -59,6 +62,13 @@ struct PageSummary {
 // `splice`, when given, says which run of lines changed, to undo it.
 std::size_t SetPageValues(TableDocument& document, std::string_view lead, std::uint8_t start,
                           std::span<const std::string> values, LineSplice* splice = nullptr);
+
+// Puts a mark on the cell of page `lead` (not empty), or takes it off: its
+// last line "F100=/" becomes "/F100" and back ("F100=" and the mark), the
+// digits as written. False, changing nothing, when the cell's value is no
+// "/" or "*" (to mark) or it bears no mark (to unmark).
+bool SetPageMark(TableDocument& document, std::string_view lead, std::uint8_t cell, bool marked,
+                 LineSplice* splice = nullptr);
 
 // Upper-case hexadecimal digits of bytes: "\x81\x40" gives "8140".
 [[nodiscard]] std::string HexText(std::string_view bytes);

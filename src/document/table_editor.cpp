@@ -126,6 +126,19 @@ EditOutcome TableEditor::Unmark(std::uint8_t code)
     return Changed(code, code, code, wasModified, std::move(change));
 }
 
+EditOutcome TableEditor::Mark(std::string_view page, std::uint8_t cell, bool marked)
+{
+    if (page.empty())
+        return marked ? Mark(cell) : Unmark(cell);
+    const bool wasModified = m_document.Modified;
+    LineSplice splice;
+    if (!SetPageMark(m_document, page, cell, marked, &splice))
+        return EditOutcome{.Accepted = !marked, .Next = cell};
+    TableChange change;
+    change.Lines.push_back(std::move(splice));
+    return Changed(cell, cell, cell, wasModified, std::move(change));
+}
+
 EditOutcome TableEditor::Fill(std::uint8_t start, const std::vector<std::string>& values)
 {
     const bool wasModified = m_document.Modified;

@@ -63,6 +63,9 @@ public:
     EditOutcome TypeBytes(std::string_view page, std::uint8_t cell, std::string_view bytes, InputMode mode);
     EditOutcome Backspace(std::string_view page, std::uint8_t cell, InputMode mode);
     EditOutcome Fill(std::string_view page, std::uint8_t start, const std::vector<std::string>& values);
+    // A mark put on (`marked`) or taken off a cell of any page; on a page of
+    // longer codes the mark is the code's line ("/F100").
+    EditOutcome Mark(std::string_view page, std::uint8_t cell, bool marked);
     // The cell emptied at once (a cut): every line of a longer code goes.
     EditOutcome Empty(std::string_view page, std::uint8_t cell);
 

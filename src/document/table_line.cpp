@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/table_line.h"
 
+#include "document/code_pages.h"
 #include "document/table_document.h"
 
 #include <cstring>
@@ -72,6 +73,11 @@ TableLine ClassifyLine(std::string_view line)
     }
     case '/':
     case '*':
+        // A mark of a longer code ("/F100=<END>") is a line of its page.
+        if (ParseMultiByteCode(line)) {
+            result.kind = TableLine::Kind::Extra;
+            return result;
+        }
         if (line.size() < 3 || !HexPair(line[1], line[2], result.code))
             return Refused("dopo " + Quoted(line.substr(0, 1)) + " mancano le due cifre esadecimali del codice");
         result.kind = TableLine::Kind::Special;

@@ -20,7 +20,8 @@ struct TableLine {
 
 // Classifies one line (without its line end). A comment ("#", ";" or "//"
 // first) is an extra line whatever follows; a line of two hexadecimal
-// digits and "=" is a code; "/" or "*" and two digits a special code; "("
+// digits and "=" is a code; "/" or "*" and two digits a special code (a
+// mark of a longer code, "/F100=<END>", is an extra line of its page); "("
 // up to the first "h)" a bookmark, and "(" without "h)" an extra line. A line that
 // claims one of these forms without keeping to it is refused.
 [[nodiscard]] TableLine ClassifyLine(std::string_view line);

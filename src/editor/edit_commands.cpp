@@ -30,8 +30,6 @@ namespace Texts {
 const auto MarkRefusedTitle = QStringLiteral("Errore...");
 const auto MarkRefused =
     QStringLiteral("La cella selezionata non contiene un carattere\r\nriconosciuto da Zelvane come speciale.");
-const auto MarkOnFirstPage = QStringLiteral(
-    "I caratteri speciali sono codici di un byte:\r\nsi segnano solo nella prima pagina della tabella.");
 const auto OneBytePage = QStringLiteral("Codici di un byte");
 const auto PageOf = QStringLiteral("Pagina %1 di %2: fare clic per l'elenco delle pagine");
 QString PageItem(const QString& page, std::size_t codes, const QString& samples)
@@ -319,26 +317,14 @@ void EditCommands::Backspace()
     Edited(m_editor.Backspace(CurrentPage(), CurrentCode(), m_inputMode()), Texts::TypingStep, true);
 }
 
-bool EditCommands::OnFirstPage()
-{
-    if (CurrentPage().empty())
-        return true;
-    QMessageBox box(QMessageBox::Warning, Texts::MarkRefusedTitle, Texts::MarkOnFirstPage, QMessageBox::Ok, m_window);
-    box.exec();
-    return false;
-}
-
 void EditCommands::Unmark()
 {
-    if (OnFirstPage())
-        Edited(m_editor.Unmark(CurrentCode()), Texts::UnmarkStep);
+    Edited(m_editor.Mark(CurrentPage(), CurrentCode(), false), Texts::UnmarkStep);
 }
 
 void EditCommands::Mark()
 {
-    if (!OnFirstPage())
-        return;
-    const EditOutcome outcome = m_editor.Mark(CurrentCode());
+    const EditOutcome outcome = m_editor.Mark(CurrentPage(), CurrentCode(), true);
     if (!outcome.Accepted) {
         QMessageBox box(QMessageBox::Warning, Texts::MarkRefusedTitle, Texts::MarkRefused, QMessageBox::Ok, m_window);
         box.exec();

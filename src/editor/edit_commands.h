@@ -92,8 +92,6 @@ public:
 
 private:
     [[nodiscard]] TableDocument& Document() const;
-    // A mark is for the one-byte codes: elsewhere, says so.
-    bool OnFirstPage();
     // Applies an edit, records it as a step named `step` of the history
     // (typing steps of one cell merge) and moves to the code it names.
     void Edited(EditOutcome outcome, const QString& step, bool typing = false);

@@ -47,8 +47,8 @@ QVariant TableModel::data(const QModelIndex& index, int role) const
     const std::uint8_t cell = CodeAt(index);
     // A cell looks special exactly when the file will say so: a mark whose
     // value is no longer "/" or "*" stays for the fills, but shows white.
-    // Marks stay on the first page.
-    const bool marked = Page().empty() && m_document.Entries[cell].Kind() != SpecialKind::None;
+    // On a page of longer codes a mark is its line.
+    const bool marked = Page().empty() ? m_document.Entries[cell].Kind() != SpecialKind::None : IsMarkLine(cell);
     switch (role) {
     case Qt::DisplayRole:
         if (Page().empty())
@@ -74,6 +74,15 @@ std::string TableModel::Value(std::uint8_t cell) const
         return {};
     const auto code = ParseMultiByteCode(m_document.ExtraLines[line]);
     return code ? std::string(code->Value) : std::string();
+}
+
+bool TableModel::IsMarkLine(std::uint8_t cell) const
+{
+    const std::size_t line = m_page.LastLine(cell);
+    if (line >= m_document.ExtraLines.size())
+        return false;
+    const auto code = ParseMultiByteCode(m_document.ExtraLines[line]);
+    return code && code->Mark;
 }
 
 void TableModel::SetPage(std::string lead)

@@ -40,6 +40,8 @@ public:
     [[nodiscard]] const std::string& Page() const noexcept { return m_page.Lead(); }
     // A cell's value as the saved file would give it; empty when none.
     [[nodiscard]] std::string Value(std::uint8_t cell) const;
+    // Whether the cell of a page of longer codes is a mark ("/F100=<END>").
+    [[nodiscard]] bool IsMarkLine(std::uint8_t cell) const;
 
     // Tell the views what changed: a run of cells of the page shown, or the
     // whole table (after a read or a clear, which also bares the headers).

@@ -13,17 +13,21 @@ namespace zelvane {
 
 namespace {
 
+// What an end code reads as: the text after its digits, then the line's
+// or the window's end.
+std::string MarkText(std::string_view tail, bool endOfLine)
+{
+    if (tail.starts_with('='))
+        tail.remove_prefix(1);
+    return std::string(tail) + (endOfLine ? "\n" : "\n\n");
+}
+
 // What a code reads as.
 std::string EntryText(const TableEntry& entry)
 {
     switch (entry.Kind()) {
     case SpecialKind::EndOfLine:
-    case SpecialKind::EndOfWindow: {
-        std::string_view text = entry.Tail;
-        if (text.starts_with('='))
-            text.remove_prefix(1);
-        return std::string(text) + (entry.Kind() == SpecialKind::EndOfLine ? "\n" : "\n\n");
-    }
+    case SpecialKind::EndOfWindow: return MarkText(entry.Tail, entry.Kind() == SpecialKind::EndOfLine);
     case SpecialKind::None: break;
     }
     return entry.Value;
@@ -51,7 +55,9 @@ RomCodes::RomCodes(const TableDocument& document)
         if (auto code = ParseMultiByteCode(line)) {
             m_longest = std::max(m_longest, code->Code.size());
             m_leads.set(static_cast<unsigned char>(code->Code.front()));
-            m_longer.insert_or_assign(std::move(code->Code), std::string(code->Value));
+            // A marked longer code ends a line or a window, as a one-byte one.
+            std::string text = code->Mark ? MarkText(code->Tail, code->Mark == '/') : std::string(code->Value);
+            m_longer.insert_or_assign(std::move(code->Code), std::move(text));
         }
     }
     for (std::size_t code = 0; code < CodeCount; ++code) {
@@ -180,7 +186,7 @@ struct Writers {
         std::map<std::string, std::string> longer; // the last line of a code wins
         for (const ExtraLine& line : document.ExtraLines) {
             if (auto code = ParseMultiByteCode(line))
-                longer.insert_or_assign(std::move(code->Code), std::string(code->Value));
+                longer.insert_or_assign(std::move(code->Code), code->Mark ? std::string() : std::string(code->Value));
         }
         for (std::size_t code = 0; code < CodeCount; ++code) {
             const TableEntry& entry = document.Entries[code];

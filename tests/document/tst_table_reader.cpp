@@ -75,7 +75,10 @@ void TableReaderTest::entries_and_extra_lines_data()
     const QByteArrayList none;
     QTest::newRow("value_keeps_equals_and_blanks") << QByteArray("41= a=b ") << QByteArray(" a=b ") << false << QByteArray() << none;
     QTest::newRow("end_marker_keeps_its_text") << QByteArray("*41=<END>") << QByteArray("*") << true << QByteArray("=<END>") << none;
-    QTest::newRow("two_byte_end_marker") << QByteArray("/4100=<END>") << QByteArray("/") << true << QByteArray("00=<END>") << none;
+    // A mark of a two-byte code is a line of its page; digits that are no
+    // code leave the first two to mark a one-byte code.
+    QTest::newRow("two_byte_end_marker") << QByteArray("/4100=<END>") << QByteArray() << false << QByteArray() << QByteArrayList{"/4100=<END>"};
+    QTest::newRow("odd_digits_mark_one_byte") << QByteArray("/41000=<END>") << QByteArray("/") << true << QByteArray("000=<END>") << none;
     QTest::newRow("comments_and_other_tools_lines") << QByteArray("# HIRAGANA\n; x\n// y\n$F1=<p>,3\n@main\n100=-\n8140=xy\n 41=A\n41 = A\n   ")
         << QByteArray() << false << QByteArray()
         << QByteArrayList{"# HIRAGANA", "; x", "// y", "$F1=<p>,3", "@main", "100=-", "8140=xy", " 41=A", "41 = A", "   "};

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/window_fixture.h"
+#include "rom/rom_text.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -21,12 +22,13 @@ private slots:
 
     void page_shown_typed_into_and_emptied();
     void kanji_by_input_method_and_paste();
-    void fill_stops_at_the_page_end_and_marks_stay_on_the_first();
+    void fill_stops_at_the_page_end_and_marks_need_a_special_value();
     void go_to_and_page_steps();
     void manager_shows_kanji_lines_and_follows_the_grid();
     void undo_and_redo_back_to_the_saved_table();
     void find_across_pages_wrapping();
     void sequence_paste_stops_at_the_page_end();
+    void two_byte_end_code_read_marked_shown_and_written();
 
 private:
     [[nodiscard]] static QByteArray Sjis(const QString& text) { return QStringEncoder("Shift_JIS")(text); }
@@ -101,7 +103,7 @@ void PagesTest::kanji_by_input_method_and_paste()
     QCOMPARE(Panel(1)->text(), QStringLiteral("Il carattere «한» non esiste nella codifica Shift-JIS della tabella"));
 }
 
-void PagesTest::fill_stops_at_the_page_end_and_marks_stay_on_the_first()
+void PagesTest::fill_stops_at_the_page_end_and_marks_need_a_special_value()
 {
     m_window->ShowPage("\x89");
     Select(0xFE);
@@ -111,9 +113,9 @@ void PagesTest::fill_stops_at_the_page_end_and_marks_stay_on_the_first()
 
     test::SeenBox seen;
     test::AnswerBox(QMessageBox::Ok, &seen);
-    ToolbarEntry(5)->trigger(); // mark
-    QVERIFY(seen.text.contains(QStringLiteral("prima pagina")));
-    QVERIFY(std::ranges::none_of(Document().Entries, [](const TableEntry& entry) { return entry.Marked; }));
+    ToolbarEntry(5)->trigger(); // mark: "B" is no end code
+    QVERIFY(seen.text.contains(QStringLiteral("speciale")));
+    QCOMPARE(Lines().back(), QByteArray("89FF=B"));
 }
 
 void PagesTest::go_to_and_page_steps()
@@ -242,3 +244,26 @@ void PagesTest::sequence_paste_stops_at_the_page_end()
 
 ZELVANE_GUI_TEST_MAIN(PagesTest)
 #include "tst_pages.moc"
+
+void PagesTest::two_byte_end_code_read_marked_shown_and_written()
+{
+    const QString path = m_dir.filePath(QStringLiteral("ends.tbl"));
+    test::WriteBytes(path.toStdString(), "41=A\n/F100=<END>\nF101=/\n");
+    QVERIFY(m_window->OpenTable(path));
+    QVERIFY(!Document().Entries[0xF1].Marked); // no mark on the one-byte F1
+    m_window->ShowPage("\xF1");
+    const QColor yellow(255, 255, 0);
+    QCOMPARE(Cell(0x00).data(Qt::BackgroundRole).value<QColor>(), yellow);
+    QVERIFY(Cell(0x01).data(Qt::BackgroundRole).value<QColor>() != yellow);
+    Select(0x01);
+    ToolbarEntry(5)->trigger(); // mark
+    QCOMPARE(Cell(0x01).data(Qt::BackgroundRole).value<QColor>(), yellow);
+    // Each ends a line where the game's text runs through it.
+    QCOMPARE(DecodeRom(Document(), std::string_view("A\xF1\x00" "A\xF1\x01" "A", 7)), std::string("A<END>\nA\nA"));
+    Action("mnuSave")->trigger();
+    QCOMPARE(test::ReadBytes(path.toStdString()), std::string("41=A\n/F100=<END>\n/F101\n"));
+    // Typing into a mark gives the code a value of its own, and the mark goes.
+    TypeInto(0x00, QStringLiteral("z"));
+    QCOMPARE(Lines().at(0), QByteArray("F100=/z"));
+    QVERIFY(Cell(0x00).data(Qt::BackgroundRole).value<QColor>() != yellow);
+}
