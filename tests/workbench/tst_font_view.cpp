@@ -23,9 +23,17 @@ private slots:
 
     void read_accept_and_one_undo_removes_all();
     void a_glyph_clicked_is_the_current_cell_and_glyphs_grow_the_grid();
+    void accept_writes_only_codes_still_without_a_value();
+    void proposals_follow_the_encoding_and_undo();
+    void another_table_or_layout_drops_the_proposals();
+    void a_glyph_given_its_code_sets_the_first_code();
 
 private:
     FontView* Open();
+    // Opens the view on the font's first `count` glyphs and reads them.
+    FontView* Read(int count);
+    QListWidget* Proposals(FontView* view) const { return view->findChild<QListWidget*>(QStringLiteral("lstFontGuess")); }
+    QString Status(FontView* view) const { return view->findChild<QLabel*>(QStringLiteral("lblFontStatus"))->text(); }
 
     QTemporaryDir m_dir;
     QString m_font;
@@ -133,6 +141,122 @@ void FontViewTest::a_glyph_clicked_is_the_current_cell_and_glyphs_grow_the_grid(
     QVERIFY(first.width() >= 16 + 20);
     Action("mnuShowGlyphs")->trigger();
     QCOMPARE(m_window->width(), width);
+}
+
+FontView* FontViewTest::Read(int count)
+{
+    FontView* view = Open();
+    if (!view)
+        return nullptr;
+    view->findChild<QSpinBox*>(QStringLiteral("spnFontCount"))->setValue(count);
+    view->cmdFontRead_Click();
+    QPushButton* read = view->findChild<QPushButton*>(QStringLiteral("cmdFontRead"));
+    if (!QTest::qWaitFor([read] { return read->isEnabled(); }, 120000))
+        return nullptr;
+    return view;
+}
+
+void FontViewTest::accept_writes_only_codes_still_without_a_value()
+{
+    FontView* view = Read(12);
+    QVERIFY(view);
+    QListWidget* list = Proposals(view);
+    QCOMPARE(list->count(), 12);
+    view->CheckAll();
+    // A correction typed while reviewing: its code leaves the list.
+    m_window->ShowPage("\x88");
+    TypeInto(0x9F, QStringLiteral("z"));
+    QCOMPARE(list->count(), 11);
+    view->cmdFontAccept_Click();
+    QCOMPARE(CodeValue(Document(), "\x88\x9F"), std::optional<std::string>("z"));
+    QVERIFY(Status(view).contains(QStringLiteral("Scritti 11 valori")));
+    QVERIFY(Status(view).contains(QStringLiteral("1 saltati")));
+    QCOMPARE(list->count(), 0);
+    // Annulla brings the accepted proposals back, and the status follows.
+    Action("mnuUndo")->trigger();
+    QCOMPARE(list->count(), 11);
+    QVERIFY(!Status(view).contains(QStringLiteral("Scritti")));
+}
+
+void FontViewTest::proposals_follow_the_encoding_and_undo()
+{
+    m_window->SetEncoding(TextEncoding::EightBit);
+    FontView* view = Read(12);
+    QVERIFY(view);
+    QListWidget* list = Proposals(view);
+    QCOMPARE(list->count(), 12);
+    QPushButton* accept = view->findChild<QPushButton*>(QStringLiteral("cmdFontAccept"));
+    QVERIFY(!accept->isEnabled()); // kanji do not fit 8 bits: nothing ticked
+    QVERIFY(list->item(0)->text().contains(QStringLiteral("non nella codifica")));
+    m_window->SetEncoding(TextEncoding::ShiftJis);
+    QVERIFY(!list->item(0)->text().contains(QStringLiteral("non nella codifica")));
+    QVERIFY(accept->isEnabled());
+    int ticked = 0;
+    for (int row = 0; row < list->count(); ++row)
+        ticked += list->item(row)->checkState() == Qt::Checked;
+    QVERIFY(ticked > 0);
+    view->cmdFontAccept_Click();
+    QCOMPARE(list->count(), 12 - ticked);
+}
+
+void FontViewTest::another_table_or_layout_drops_the_proposals()
+{
+    FontView* view = Read(12);
+    QVERIFY(view);
+    QCOMPARE(Proposals(view)->count(), 12);
+    view->CheckAll();
+    // Another table: the proposals were for the last one.
+    const QString other = m_dir.filePath(QStringLiteral("other.tbl"));
+    test::WriteBytes(other.toStdString(), "889F=a\n");
+    QVERIFY(m_window->OpenTable(other));
+    QCOMPARE(Proposals(view)->count(), 0);
+    view->cmdFontAccept_Click();
+    QCOMPARE(Document().ExtraLines, std::vector<ExtraLine>{"889F=a"});
+    QVERIFY(!Document().Modified);
+
+    // A change of layout drops them too.
+    view = Read(12);
+    QVERIFY(view);
+    QCOMPARE(Proposals(view)->count(), 11);
+    auto* address = view->findChild<QLineEdit*>(QStringLiteral("txtFontAddr"));
+    address->setText(QStringLiteral("40"));
+    emit address->editingFinished();
+    QCOMPARE(Proposals(view)->count(), 0);
+}
+
+void FontViewTest::a_glyph_given_its_code_sets_the_first_code()
+{
+    FontView* view = Open();
+    QVERIFY(view);
+    auto* code = view->findChild<QLineEdit*>(QStringLiteral("txtFontCode"));
+    // Shift-JIS: 889F is the 0x5F-th code after 8140 on its lead byte, and
+    // 3 codes before it lie 889C.
+    QVERIFY(view->GlyphIsCode(3, QStringLiteral("889F")));
+    QCOMPARE(code->text(), QStringLiteral("889C"));
+    // Across a lead byte: 8940 comes right after 88FC.
+    QVERIFY(view->GlyphIsCode(1, QStringLiteral("8940")));
+    QCOMPARE(code->text(), QStringLiteral("88FC"));
+    QVERIFY(!view->GlyphIsCode(1, QStringLiteral("8140"))); // nothing before the first code
+    QCOMPARE(code->text(), QStringLiteral("88FC"));
+    // A first code Shift-JIS has not is refused, and the order keeps its own.
+    code->setText(QStringLiteral("8000"));
+    emit code->editingFinished();
+    QCOMPARE(code->text(), QStringLiteral("88FC"));
+    QVERIFY(Status(view).contains(QStringLiteral("8000")));
+    view->findChild<QComboBox*>(QStringLiteral("cboFontOrder"))->setCurrentIndex(0);
+    QVERIFY(view->GlyphIsCode(0x10, QStringLiteral("0110")));
+    QCOMPARE(code->text(), QStringLiteral("0100"));
+
+    // The layout comes back with the file, in a window made anew.
+    view->close();
+    delete view;
+    Action("mnuFontView")->trigger();
+    view = qobject_cast<FontView*>(test::VisibleWindow("frmFont"));
+    QVERIFY(view);
+    QCOMPARE(view->findChild<QLabel*>(QStringLiteral("lblFontFile"))->text(), m_font);
+    view->OpenFile(m_font);
+    QCOMPARE(view->findChild<QLineEdit*>(QStringLiteral("txtFontCode"))->text(), QStringLiteral("0100"));
+    QCOMPARE(view->findChild<QLineEdit*>(QStringLiteral("txtFontAddr"))->text(), QStringLiteral("20"));
 }
 
 ZELVANE_GUI_TEST_MAIN(FontViewTest)

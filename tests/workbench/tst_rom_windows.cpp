@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/window_fixture.h"
+#include "document/code_pages.h"
+#include "rom/rom_text.h"
 #include "workbench/relative_search_window.h"
 #include "workbench/rom_view.h"
 
@@ -24,6 +26,8 @@ private slots:
     void edits_keep_the_address_and_the_selection();
     void scroll_bar_reaches_the_last_byte_of_a_sparse_4_gib_file();
     void find_and_bookmark_where_one_reads();
+    void every_view_says_what_the_table_says_data();
+    void every_view_says_what_the_table_says();
 
 private:
     [[nodiscard]] static QByteArray Secret(const QByteArray& text)
@@ -194,6 +198,98 @@ void RomWindowsTest::find_and_bookmark_where_one_reads()
     QTest::keyClick(find, Qt::Key_Return);
     QCOMPARE(hits->count(), 1);
     QVERIFY(Status(view).startsWith(QStringLiteral("Risultato 1 di 1, all'indirizzo 0x000003")));
+}
+
+void RomWindowsTest::every_view_says_what_the_table_says_data()
+{
+    QTest::addColumn<QString>("edit");
+    for (const char* edit : {"typing", "fill", "extra_lines_update", "extra_lines_delete", "bookmark_manager_add",
+                             "rom_view_bookmark", "undo", "redo", "outside"})
+        QTest::newRow(edit) << QString::fromLatin1(edit);
+}
+
+// After every kind of edit, the grid, the status, both managers and the ROM
+// view with its hits show the table as it now is.
+void RomWindowsTest::every_view_says_what_the_table_says()
+{
+    QFETCH(QString, edit);
+    const QString table = m_dir.filePath(QStringLiteral("views.tbl"));
+    test::WriteBytes(table.toStdString(), "80=A\n81=B\n8280=q\n# note\n(10h)start\n");
+    QVERIFY(m_window->OpenTable(table));
+    const std::string rom("\x80\x81\x82\x80\x80\x81", 6); // A B q A B
+    test::WriteBytes(m_rom.toStdString(), rom);
+    RomView* view = OpenView(m_rom);
+    QVERIFY(view);
+    auto* find = view->findChild<QLineEdit*>(QStringLiteral("txtRomFind"));
+    find->setText(QStringLiteral("AB"));
+    view->FindNext(+1);
+    auto* hits = view->findChild<QListWidget*>(QStringLiteral("lstRomHits"));
+    QCOMPARE(hits->count(), 2);
+    OpenTool("mnuBook", "frmBook");
+    QPointer<QWidget> books = m_tool;
+    QListWidget* bookList = m_list;
+    OpenTool("mnuExtra", "frmExtra");
+    m_window->ShowPage("\x82");
+    Select(0x80);
+
+    const auto button = [](QWidget* window, const char* name) { return window->findChild<QPushButton*>(QLatin1String(name)); };
+    const auto box = [](QWidget* window, const char* name) { return window->findChild<QLineEdit*>(QLatin1String(name)); };
+    if (edit == "typing") {
+        QTest::keyClicks(Grid(), QStringLiteral("x"));
+    } else if (edit == "fill") {
+        m_window->ShowPage({});
+        Select(0x80);
+        ToolbarEntry(8)->trigger(); // capitals from 80: A B C ...
+    } else if (edit == "extra_lines_update") {
+        m_list->setCurrentRow(0);
+        box(m_tool, "txtLine")->setText(QStringLiteral("8280=w"));
+        button(m_tool, "cmdUpdate")->click();
+    } else if (edit == "extra_lines_delete") {
+        m_list->setCurrentRow(0);
+        button(m_tool, "cmdDel")->click();
+    } else if (edit == "bookmark_manager_add") {
+        box(books, "txtAddr")->setText(QStringLiteral("4"));
+        box(books, "txtTitle")->setText(QStringLiteral("again"));
+        button(books, "cmdAdd")->click();
+    } else if (edit == "rom_view_bookmark") {
+        view->AddBookmark();
+    } else if (edit == "undo" || edit == "redo") {
+        QTest::keyClicks(Grid(), QStringLiteral("x"));
+        Action("mnuUndo")->trigger();
+        if (edit == "redo")
+            Action("mnuRedo")->trigger();
+    } else if (edit == "outside") {
+        Document().ExtraLines[0] = "8280=o";
+        Document().Entries[0x81].Value = "b";
+        QTest::qWait(0);
+        QCoreApplication::processEvents();
+    }
+
+    const TableDocument& document = Document();
+    // The grid and the status: the current cell's value.
+    std::string code = m_window->currentPage();
+    code += static_cast<char>(m_window->currentCode());
+    const QString value = QString::fromStdString(CodeValue(document, code).value_or(std::string()));
+    QCOMPARE(Cell(m_window->currentCode()).data().toString(), value);
+    QVERIFY2(Panel(1)->text().contains(u'\'' + value + u'\''), qPrintable(Panel(1)->text()));
+    // The managers: the table's lines and bookmarks.
+    QStringList lines, titles;
+    for (const ExtraLine& line : document.ExtraLines)
+        lines << QString::fromStdString(line);
+    for (std::size_t slot = 0; slot < document.BookmarkCount(); ++slot)
+        titles << QString::fromStdString(document.Bookmarks[slot].Title);
+    QCOMPARE(ToolEntries(), lines);
+    QStringList listed;
+    for (int row = 0; row < bookList->count(); ++row)
+        listed << bookList->item(row)->text();
+    QCOMPARE(listed, titles);
+    // The ROM view, and its hits found again through the table as it is.
+    QCOMPARE(ViewText(), QString::fromStdString(DecodeRom(document, rom)));
+    const std::vector<std::size_t> found = FindEncoded(rom, EncodeText(document, "AB"));
+    QCOMPARE(hits->count(), static_cast<int>(found.size()));
+    for (int row = 0; row < hits->count(); ++row)
+        QVERIFY(hits->item(row)->text().endsWith(QString::fromStdString(DecodeRom(document, rom.substr(found[std::size_t(row)])))));
+    books->close();
 }
 
 ZELVANE_GUI_TEST_MAIN(RomWindowsTest)
