@@ -166,6 +166,12 @@ void TableWriterTest::edit_changes_only_its_lines_data()
         << QByteArray("42=y\n");
     QTest::newRow("new_code_above_a_changed_one") << QByteArray("41=A\n43=C\n") << Edit([](TableDocument& d) { d.Entries[0x42].Value = "b"; d.Entries[0x43].Value = "c"; })
         << QByteArray("41=A\n42=b\n43=c\n");
+    QTest::newRow("new_code_after_its_lower_one_across_a_comment") << QByteArray("41=A\n#x\n43=C\n") << Edit([](TableDocument& d) { d.Entries[0x42].Value = "b"; d.Entries[0x43].Value = "c"; })
+        << QByteArray("41=A\n42=b\n#x\n43=c\n");
+    QTest::newRow("new_code_just_above_a_changed_one_follows_it") << QByteArray("#w\n41=A\n#x\n") << Edit([](TableDocument& d) { d.Entries[0x41].Value = "a"; d.Entries[0x42].Value = "b"; })
+        << QByteArray("#w\n41=a\n42=b\n#x\n");
+    QTest::newRow("new_code_first_before_a_changed_one") << QByteArray("#x\n43=C\n#y\n") << Edit([](TableDocument& d) { d.Entries[0x42].Value = "b"; d.Entries[0x43].Value = "c"; })
+        << QByteArray("#x\n42=b\n43=c\n#y\n");
     QTest::newRow("added_after_an_open_last_line") << QByteArray("#a\n41=A") << Edit([](TableDocument& d) { d.ExtraLines.push_back("#b"); d.Entries[0x42].Value = "B"; })
         << QByteArray("#a\n#b\n41=A\n42=B");
     QTest::newRow("added_first_after_a_byte_order_mark") << QByteArray("\xEF\xBB\xBF" "00=a\n") << Edit([](TableDocument& d) { d.ExtraLines.push_back("#x"); })

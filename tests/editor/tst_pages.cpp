@@ -59,6 +59,12 @@ void PagesTest::page_shown_typed_into_and_emptied()
 {
     // The first page says that there are more; a page of blanks is not empty.
     QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("lblPage"))->text(), QStringLiteral("1/3"));
+    // A table of one-byte codes only has one page, and the corner says nothing.
+    const QString plain = m_dir.filePath(QStringLiteral("plain.tbl"));
+    test::WriteBytes(plain.toStdString(), "41=A\n");
+    QVERIFY(m_window->OpenTable(plain));
+    QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("lblPage"))->text(), QString());
+    QVERIFY(m_window->OpenTable(m_dir.filePath(QStringLiteral("kanji.tbl"))));
     m_window->ShowPage("\x81");
     Select(0x40);
     QCOMPARE(Panel(1)->text(), QStringLiteral("Codice selezionato: 8140='␣'"));
@@ -240,10 +246,12 @@ void PagesTest::sequence_paste_stops_at_the_page_end()
     QVERIFY(Panel(1)->text().endsWith(QStringLiteral("1 carattere non entra prima della fine della pagina")));
     Action("mnuUndo")->trigger(); // one step
     QVERIFY(!Lines().last().startsWith("88F"));
+    // Exactly up to FF: everything fitted, and nothing says otherwise.
+    Select(0xFD);
+    Action("mnuPasteSequence")->trigger();
+    QVERIFY(Lines().last().startsWith("88FF="));
+    QVERIFY(!Panel(1)->text().contains(QStringLiteral("non entr")));
 }
-
-ZELVANE_GUI_TEST_MAIN(PagesTest)
-#include "tst_pages.moc"
 
 void PagesTest::two_byte_end_code_read_marked_shown_and_written()
 {
@@ -267,3 +275,6 @@ void PagesTest::two_byte_end_code_read_marked_shown_and_written()
     QCOMPARE(Lines().at(0), QByteArray("F100=/z"));
     QVERIFY(Cell(0x00).data(Qt::BackgroundRole).value<QColor>() != yellow);
 }
+
+ZELVANE_GUI_TEST_MAIN(PagesTest)
+#include "tst_pages.moc"

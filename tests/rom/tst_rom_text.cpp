@@ -124,6 +124,22 @@ void RomTextTest::text_lines_break_after_end_codes_and_never_inside_a_code()
     QCOMPARE(texts, (QStringList{"ab\n", "<00><00>", "<00><00>", "<00>a"}));
     QCOMPARE(LineBefore(codes, file, 7, 10), std::uint64_t{5});
     QCOMPARE(LineBefore(codes, file, 3, 10), std::uint64_t{0});
+
+    // An end-of-window code: its line, an empty one, then the next.
+    TableDocument windows;
+    QVERIFY(ParseTable(windows, "10=a\n*FE\n/FF\n"));
+    const RomCodes windowCodes(windows);
+    const std::vector<TextLine> window = LayOutText(windowCodes, "\x10\xFE\x10", 0, 10, 10);
+    QCOMPARE(window.size(), std::size_t{3});
+    QVERIFY(window[1].Pieces.empty());
+    QCOMPARE(window[2].Address, std::uint64_t{2});
+    // A script of very short lines: one line back is one line, however
+    // many fit in the stretch read back.
+    std::string shortLines;
+    for (int i = 0; i < 2000; ++i)
+        shortLines += "\x10\xFF";
+    QCOMPARE(LineBefore(windowCodes, shortLines, 3000, 40), std::uint64_t{2998});
+    QCOMPARE(LineBefore(windowCodes, shortLines, 3001, 40), std::uint64_t{3000});
 }
 
 void RomTextTest::decode_data()
@@ -133,7 +149,8 @@ void RomTextTest::decode_data()
     // A table of one-, two- and three-byte codes and end codes, by hand.
     QTest::newRow("one_byte_codes") << QByteArray("\x10\x11\x12") << QByteArray("HI!");
     QTest::newRow("longest_code_wins") << QByteArray("\x81\x40\x81\x41\x10") << QByteArray("[sp]\x81\x41" "H");
-    QTest::newRow("three_bytes_over_two") << QByteArray("\xF1\xF5\x00\xF1\xF5", 5) << QByteArray("<Nome><F1><F5>");
+    QTest::newRow("three_bytes_over_two") << QByteArray("\xF1\xF5\x00\xF1\xF5", 5) << QByteArray("<Nome>x");
+    QTest::newRow("two_byte_end_code") << QByteArray("\x10\xF1\x00\x11", 4) << QByteArray("H<E>\nI");
     QTest::newRow("end_codes_with_and_without_text") << QByteArray("\x10\xFF\x11\xFE\x12\xFD")
         << QByteArray("H<END>\nI\n\n!\n");
     QTest::newRow("uncovered_bytes") << QByteArray("\x00\x7F", 2) << QByteArray("<00><7F>");
@@ -146,7 +163,7 @@ void RomTextTest::decode()
     QFETCH(QByteArray, bytes);
     QFETCH(QByteArray, text);
     TableDocument table;
-    QVERIFY(ParseTable(table, "10=H\n11=I\n12=!\n8140=[sp]\n8141=\x81\x41\nF1F500=<Nome>\n8200=\n/FF=<END>\n*FE\n/FD\n"));
+    QVERIFY(ParseTable(table, "10=H\n11=I\n12=!\n8140=[sp]\n8141=\x81\x41\nF1F5=x\nF1F500=<Nome>\n8200=\n/FF=<END>\n*FE\n/FD\n/F100=<E>\n"));
     QCOMPARE(QByteArray::fromStdString(DecodeRom(table, bytes.toStdString())), text);
 }
 

@@ -26,6 +26,7 @@ private slots:
     void edits_keep_the_address_and_the_selection();
     void scroll_bar_reaches_the_last_byte_of_a_sparse_4_gib_file();
     void find_and_bookmark_where_one_reads();
+    void bookmark_refused_when_full_or_too_far();
     void every_view_says_what_the_table_says_data();
     void every_view_says_what_the_table_says();
 
@@ -198,6 +199,34 @@ void RomWindowsTest::find_and_bookmark_where_one_reads()
     QTest::keyClick(find, Qt::Key_Return);
     QCOMPARE(hits->count(), 1);
     QVERIFY(Status(view).startsWith(QStringLiteral("Risultato 1 di 1, all'indirizzo 0x000003")));
+}
+
+void RomWindowsTest::bookmark_refused_when_full_or_too_far()
+{
+    // A sparse file just over 2 GiB: its last byte is at 80000000.
+    {
+        QFile file(m_rom);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(qint64{0x80000001}));
+    }
+    RomView* view = OpenView(m_rom);
+    QVERIFY(view);
+    view->ShowAddress(0x80000000);
+    test::SeenBox seen;
+    test::AnswerBox(QMessageBox::Ok, &seen);
+    view->AddBookmark();
+    QVERIFY(seen.shown);
+    QVERIFY(Document().Bookmarks[0].Title.empty());
+    view->ShowAddress(0x7FFFFFFF);
+    view->AddBookmark(); // the last address a bookmark can hold
+    QCOMPARE(Document().Bookmarks[0].Address, std::int32_t{0x7FFFFFFF});
+    for (std::size_t slot = 1; slot < SlotCount; ++slot)
+        Document().Bookmarks[slot] = {1, "b"};
+    test::SeenBox full;
+    test::AnswerBox(QMessageBox::Ok, &full);
+    view->AddBookmark();
+    QVERIFY(full.shown);
+    QCOMPARE(Document().BookmarkCount(), std::size_t{SlotCount});
 }
 
 void RomWindowsTest::every_view_says_what_the_table_says_data()
