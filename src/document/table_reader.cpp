@@ -27,12 +27,28 @@ struct FileBytes {
     std::size_t size = 0;         // what was read
     std::uint64_t fileSize = 0;   // what the file had when opened
     FileStamp stamp;
+    mode_t type = 0;              // the file's type, S_IFREG for a table
 };
 
 // Reads the whole file, at most the size it had when opened (a file that
 // grows while being read cannot keep us reading); returns 0 or the errno of
 // the failure. Only a regular file is read: a device or a pipe could go on
 // for ever. EFBIG: the file is larger than any table.
+// Not a regular file: a pipe, a device or a socket, never read (a pipe
+// would wait for a writer).
+constexpr int NotRegular = -1;
+
+std::string TypeName(mode_t type)
+{
+    switch (type) {
+    case S_IFIFO: return "una pipe con nome";
+    case S_IFCHR:
+    case S_IFBLK: return "un dispositivo";
+    case S_IFSOCK: return "un socket";
+    default: return "un oggetto speciale del sistema";
+    }
+}
+
 int ReadWholeFile(const std::filesystem::path& fileName, FileBytes& bytes)
 {
     const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -40,8 +56,11 @@ int ReadWholeFile(const std::filesystem::path& fileName, FileBytes& bytes)
         return errno;
     struct stat info {};
     int error = 0;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
-        error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    if (::fstat(fd, &info) != 0)
+        error = errno;
+    else if (!S_ISREG(info.st_mode))
+        error = S_ISDIR(info.st_mode) ? EISDIR : NotRegular;
+    bytes.type = info.st_mode & S_IFMT;
     bytes.fileSize = static_cast<std::uint64_t>(info.st_size);
     bytes.stamp = StampOf(info);
     if (!error && bytes.fileSize > MaxTableBytes)
@@ -108,6 +127,8 @@ FileResult LoadTable(TableDocument& document, const std::filesystem::path& fileN
     try {
         FileBytes bytes;
         if (const int error = ReadWholeFile(fileName, bytes)) {
+            if (error == NotRegular)
+                return FileResult::Failure("non è un file ma " + TypeName(bytes.type) + ": non si può leggere come tabella");
             if (error == EFBIG)
                 return FileResult::Failure("il file è troppo grande per essere una tabella: " + std::to_string(bytes.fileSize)
                                            + " byte, il massimo è 256 MiB");
@@ -145,9 +166,15 @@ bool LooksBinary(std::string_view head)
 
 bool LooksBinary(const std::filesystem::path& fileName)
 {
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    // Never waits on a pipe: what is no regular file the reader refuses.
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return false;
+    }
     std::string head(BinaryCheckBytes, '\0');
     std::size_t got = 0;
     while (got < head.size()) {

@@ -221,6 +221,9 @@ void MainWindow::mnuRelSearch_Click()
         m_edits->FillFirstPage(start, std::move(values), Texts::RelativeSearchStep);
     };
     ShowManager(m_relSearch, apply);
+    // The game the ROM view reads, unless this window has one already.
+    if (m_romView && m_relSearch->FileName().isEmpty() && !m_romView->FileName().isEmpty())
+        m_relSearch->OpenFile(m_romView->FileName());
 }
 void MainWindow::mnuAbout_Click() { ShowSingle(m_about); }
 

@@ -3,6 +3,8 @@
 
 #include <QFileDialog>
 
+#include <filesystem>
+
 namespace zelvane {
 
 QString ChooseGameFile(QWidget* parent)
@@ -17,6 +19,15 @@ QString HexNumber(std::uint64_t value, int width)
 
 bool MappedFile::Open(const QString& path, QString& reason)
 {
+    // A pipe would wait for a writer, a device has no end: only files, and
+    // the one open stays when another cannot be.
+    std::error_code error;
+    const std::filesystem::path file(QFile::encodeName(path).toStdString());
+    if (std::filesystem::exists(file, error) && !std::filesystem::is_regular_file(file, error)) {
+        reason = std::filesystem::is_directory(file, error) ? QStringLiteral("è una cartella")
+                                                             : QStringLiteral("non è un file ma una pipe, un dispositivo o un socket");
+        return false;
+    }
     m_bytes = {};
     m_file.close();
     m_file.setFileName(path);

@@ -135,6 +135,11 @@ void RelativeSearchWindow::StopSearch()
         m_worker.join();
 }
 
+QString RelativeSearchWindow::FileName() const
+{
+    return m_file.Bytes().empty() ? QString() : m_file.Name();
+}
+
 void RelativeSearchWindow::OpenFile(const QString& path)
 {
     StopSearch();

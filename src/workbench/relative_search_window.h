@@ -34,6 +34,9 @@ public:
                          QWidget* parent = nullptr);
     ~RelativeSearchWindow() override;
 
+    // The file searched, empty before one is opened.
+    [[nodiscard]] QString FileName() const;
+
 public slots:
     void OpenFile(const QString& path);
     void cmdRelSearch_Click();

@@ -49,7 +49,7 @@ const auto Opened = QStringLiteral("%1: %2 byte");
 const auto CannotOpen = QStringLiteral("Impossibile aprire %1: %2");
 const auto Selection = QStringLiteral("Indirizzo %1, %2 byte: %3");
 const auto At = QStringLiteral("Indirizzo %1");
-const auto PastTheEnd = QStringLiteral("L'indirizzo %1 è oltre la fine del file, che ha %2 byte.");
+const auto PastTheEnd = QStringLiteral("L'indirizzo %1 è oltre la fine del file, che ha %2 byte (fino a %3).");
 const auto NoHits = QStringLiteral("Nessun risultato per «%1».");
 const auto Hit = QStringLiteral("Risultato %1 di %2, all'indirizzo %3.");
 const auto MoreHits = QStringLiteral("… e altri %1 risultati");
@@ -115,7 +115,7 @@ std::string ReadLine(const RomCodes& codes, std::string_view bytes, std::size_t 
 
 // Marks ranges of a text view grey: what no code covers. Neighbouring
 // ranges are one.
-void Dim(QPlainTextEdit* edit, const std::vector<std::pair<int, int>>& ranges)
+QList<QTextEdit::ExtraSelection> Dim(QPlainTextEdit* edit, const std::vector<std::pair<int, int>>& ranges)
 {
     QTextCharFormat grey;
     grey.setForeground(QColor(150, 150, 150));
@@ -130,7 +130,7 @@ void Dim(QPlainTextEdit* edit, const std::vector<std::pair<int, int>>& ranges)
         cursor.setPosition(to, QTextCursor::KeepAnchor);
         dimmed.push_back({cursor, grey});
     }
-    edit->setExtraSelections(dimmed);
+    return dimmed;
 }
 
 int LineHeight(const QFont& font)
@@ -407,7 +407,7 @@ void RomView::ShowAddress(qulonglong address)
 {
     const std::uint64_t size = m_file.Bytes().size();
     if (address >= size) {
-        m_status->setText(Texts::PastTheEnd.arg(HexNumber(address)).arg(size));
+        m_status->setText(Texts::PastTheEnd.arg(HexNumber(address)).arg(size).arg(HexNumber(size == 0 ? 0 : size - 1)));
         return;
     }
     SetTop(address);
@@ -449,7 +449,7 @@ void RomView::RenderText()
     }
     m_shownEnd = m_shown.empty() ? m_top : m_shown.back().offset + m_shown.back().length;
     m_text->setPlainText(text);
-    Dim(m_text, unknown);
+    m_dimmed = Dim(m_text, unknown);
     // The margin holds the widest address.
     const int digits = AddressDigits(m_file.Bytes().size());
     const int width = QFontMetrics(m_text->font()).horizontalAdvance(QString(digits, u'0')) + 10;
@@ -491,7 +491,7 @@ void RomView::RenderHex()
             case HexRow::Cover::None:
                 text += u'.';
                 unknown.emplace_back(from, from + 1);
-                m_shown.push_back({from, from + 1, row.Address + col, 1});
+                m_shown.push_back({from, from + 1, row.Address + col, 1, true});
                 continue;
             case HexRow::Cover::First: break;
             }
@@ -499,12 +499,12 @@ void RomView::RenderHex()
             shown.replace(u'\n', QChar(0x21B5));
             text += shown.isEmpty() ? QStringLiteral("·") : shown;
             const std::size_t length = m_codes->At(m_file.Bytes(), row.Address + col).Length;
-            m_shown.push_back({from, static_cast<int>(text.size()), row.Address + col, length});
+            m_shown.push_back({from, static_cast<int>(text.size()), row.Address + col, length, true});
         }
     }
     m_shownEnd = rows.empty() ? m_top : rows.back().Address + rows.back().Bytes.size();
     m_hex->setPlainText(text);
-    Dim(m_hex, unknown);
+    m_dimmed = Dim(m_hex, unknown);
 }
 
 void RomView::Select(std::uint64_t from, std::uint64_t to)
@@ -520,19 +520,32 @@ void RomView::ShowSelectionInText()
     // The shown pieces that hold the selected bytes, from the first to the last.
     const Shown* first = nullptr;
     const Shown* last = nullptr;
+    QList<QTextEdit::ExtraSelection> codes = m_dimmed;
+    QPlainTextEdit* edit = ShownEdit();
     for (const Shown& piece : m_shown) {
         const bool inside = m_selTo > m_selFrom ? piece.offset + piece.length > m_selFrom && piece.offset < m_selTo
                                                 : piece.offset <= m_selFrom && m_selFrom < piece.offset + piece.length;
         if (!inside)
             continue;
-        // In hexadecimal the bytes' digits stand for the selection.
+        // In hexadecimal the bytes' digits hold the cursor; the codes'
+        // text beside them is marked the same.
+        if (piece.codeText) {
+            QTextEdit::ExtraSelection mark;
+            mark.cursor = QTextCursor(edit->document());
+            mark.cursor.setPosition(piece.from);
+            mark.cursor.setPosition(piece.to, QTextCursor::KeepAnchor);
+            mark.format.setBackground(palette().color(QPalette::Highlight));
+            mark.format.setForeground(palette().color(QPalette::HighlightedText));
+            codes.append(mark);
+            continue;
+        }
         if (first && m_mode == Mode::Hex && piece.from > last->to + 3)
-            break;
+            continue;
         if (!first)
             first = &piece;
         last = &piece;
     }
-    QPlainTextEdit* edit = ShownEdit();
+    edit->setExtraSelections(codes);
     const bool rendering = std::exchange(m_rendering, true);
     QTextCursor cursor(edit->document());
     if (first) {
@@ -789,11 +802,12 @@ bool RomView::eventFilter(QObject* watched, QEvent* event)
         if (!control)
             break;
         SetTop(0);
+        Select(0, 0);
         return true;
     case Qt::Key_End:
-        if (!control)
+        if (!control || m_file.Bytes().empty())
             break;
-        SetTop(LastTop());
+        ShowEnd();
         return true;
     case Qt::Key_Down:
         if (cursor.blockNumber() + 1 < ShownEdit()->document()->blockCount())
@@ -808,6 +822,24 @@ bool RomView::eventFilter(QObject* watched, QEvent* event)
     default: break;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void RomView::ShowEnd()
+{
+    SetTop(LastTop());
+    // The screen full: lines the last screen left empty take earlier ones.
+    for (int step = 0; step < VisibleLines() && m_top > 0 && m_mode == Mode::Text; ++step) {
+        if (static_cast<int>(m_lineAddresses.size()) >= VisibleLines())
+            break;
+        const std::uint64_t top = m_top;
+        SetTop(LineBefore(*m_codes, m_file.Bytes(), m_top, LineWidth()));
+        if (m_shownEnd < m_file.Bytes().size()) {
+            SetTop(top); // one more line would push the last one out
+            break;
+        }
+    }
+    const std::uint64_t last = m_file.Bytes().size() - 1;
+    Select(last, last);
 }
 
 void RomView::resizeEvent(QResizeEvent* event)

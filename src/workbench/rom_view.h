@@ -4,6 +4,7 @@
 #include "kana/input_mode.h"
 #include "workbench/mapped_file.h"
 
+#include <QTextEdit>
 #include <QWidget>
 
 #include <cstdint>
@@ -45,6 +46,8 @@ public:
 
     // The address of the first byte shown.
     Q_INVOKABLE qulonglong topAddress() const { return m_top; }
+    // The file shown, empty before one is opened.
+    [[nodiscard]] QString FileName() const { return m_file.Bytes().empty() ? QString() : m_file.Name(); }
     // Where typed romaji becomes kana in the find box: the editor's mode.
     void SetInputModeSource(std::function<InputMode()> source) { m_inputMode = std::move(source); }
 
@@ -69,6 +72,7 @@ private:
         int from = 0, to = 0;       // in the shown text
         std::uint64_t offset = 0;   // in the file
         std::size_t length = 0;
+        bool codeText = false;      // in hexadecimal: the codes' text beside the bytes
     };
 
     void TableChanged();
@@ -82,6 +86,8 @@ private:
     // Moves the top by whole lines (rows), or to an address.
     void Scroll(int lines);
     void SetTop(std::uint64_t address);
+    // The file's last screen, the cursor on its last byte.
+    void ShowEnd();
     void SyncScrollBar();
     [[nodiscard]] int VisibleLines() const;
     [[nodiscard]] std::size_t LineWidth() const;
@@ -120,6 +126,7 @@ private:
     // The selection, in bytes of the file; empty when from == to.
     std::uint64_t m_selFrom = 0, m_selTo = 0;
     std::vector<Shown> m_shown;
+    QList<QTextEdit::ExtraSelection> m_dimmed; // the bytes no code covers, greyed
     std::vector<std::uint64_t> m_lineAddresses;
     std::uint64_t m_shownEnd = 0; // the first byte after what is shown
     bool m_rendering = false;

@@ -10,6 +10,8 @@
 #include <QMimeData>
 #include <QStringEncoder>
 
+#include <sys/stat.h>
+
 using namespace zelvane;
 
 class TranslatorDayTest : public QObject, public test::WindowFixture {
@@ -27,6 +29,7 @@ private slots:
     void relative_path_becomes_the_whole_path();
     void binary_file_asks_first_data();
     void binary_file_asks_first();
+    void named_pipe_refused_at_once();
     void unreadable_file_leaves_an_unmodified_table();
     void saved_table_says_what_its_file_says();
     void typing_again_in_a_cell_is_another_step();
@@ -82,6 +85,21 @@ void TranslatorDayTest::binary_file_asks_first_data()
     QTest::newRow("nes_rom") << QByteArray("NES\x1A" "41=A\n") << false << true;
     QTest::newRow("utf8_table_with_a_mark") << QByteArray("\xEF\xBB\xBF" "41=A\n") << true << false;
     QTest::newRow("plain_table") << QByteArray("41=A\n") << false << false;
+}
+
+void TranslatorDayTest::named_pipe_refused_at_once()
+{
+    const QByteArray pipe = QFile::encodeName(Path("pipe.tbl"));
+    QCOMPARE(::mkfifo(pipe.constData(), 0600), 0);
+    TypeInto(0x30, QStringLiteral("k"));
+    test::SeenBox seen;
+    test::AnswerBox(QMessageBox::Ok, &seen);
+    // Nothing writes to the pipe: a reader that opened it would wait forever.
+    QVERIFY(!m_window->OpenTable(Path("pipe.tbl")));
+    QVERIFY(seen.shown);
+    QVERIFY2(seen.text.contains(QStringLiteral("pipe")), qPrintable(seen.text));
+    QCOMPARE(CellText(0x30), QStringLiteral("k"));
+    QVERIFY(Document().IsUntitled());
 }
 
 void TranslatorDayTest::binary_file_asks_first()

@@ -27,6 +27,7 @@ private slots:
     void scroll_bar_reaches_the_last_byte_of_a_sparse_4_gib_file();
     void find_and_bookmark_where_one_reads();
     void bookmark_refused_when_full_or_too_far();
+    void the_end_the_hex_selection_many_hits_and_the_file_shared();
     void every_view_says_what_the_table_says_data();
     void every_view_says_what_the_table_says();
 
@@ -193,7 +194,7 @@ void RomWindowsTest::find_and_bookmark_where_one_reads()
     QVERIFY(Document().Bookmarks[0].Title.empty());
     // An address past the end says so, with the file's size.
     view->ShowAddress(0x1000);
-    QCOMPARE(Status(view), QStringLiteral("L'indirizzo 0x001000 è oltre la fine del file, che ha 16 byte."));
+    QCOMPARE(Status(view), QStringLiteral("L'indirizzo 0x001000 è oltre la fine del file, che ha 16 byte (fino a 0x00000F)."));
     // Hex bytes, and a wrap to the first hit.
     find->setText(QStringLiteral("$8B 8E"));
     QTest::keyClick(find, Qt::Key_Return);
@@ -227,6 +228,44 @@ void RomWindowsTest::bookmark_refused_when_full_or_too_far()
     view->AddBookmark();
     QVERIFY(full.shown);
     QCOMPARE(Document().BookmarkCount(), std::size_t{SlotCount});
+}
+
+void RomWindowsTest::the_end_the_hex_selection_many_hits_and_the_file_shared()
+{
+    QByteArray game;
+    for (int i = 0; i < 1002; ++i)
+        game += Secret("HE|");
+    test::WriteBytes(m_rom.toStdString(), game.toStdString());
+    TypeInto(0x87, QStringLiteral("H"));
+    TypeInto(0x84, QStringLiteral("E"));
+    RomView* view = OpenView(m_rom);
+    QVERIFY(view);
+    // Ctrl+End: the cursor on the last byte, the status says where.
+    QTest::keyClick(view->findChild<QPlainTextEdit*>(QStringLiteral("txtRomText")), Qt::Key_End, Qt::ControlModifier);
+    QVERIFY2(Status(view).startsWith(QStringLiteral("Indirizzo 0x000BBD")), qPrintable(Status(view)));
+    // Past the hits listed, F3 chooses no row rather than the count's.
+    auto* find = view->findChild<QLineEdit*>(QStringLiteral("txtRomFind"));
+    find->setText(QStringLiteral("HE"));
+    view->FindNext(+1);
+    auto* hits = view->findChild<QListWidget*>(QStringLiteral("lstRomHits"));
+    QCOMPARE(hits->count(), 1001);
+    view->ShowAddress(999 * 3);
+    view->FindNext(+1);
+    QVERIFY(Status(view).startsWith(QStringLiteral("Risultato 1001 di 1002")));
+    QVERIFY(hits->currentRow() != 1000);
+    // In hexadecimal the codes' text is marked with the bytes.
+    view->findChild<QComboBox*>(QStringLiteral("cboRomMode"))->setCurrentIndex(1);
+    view->ShowAddress(0);
+    const auto* hex = view->findChild<QPlainTextEdit*>(QStringLiteral("txtRomHex"));
+    const bool marked = std::ranges::any_of(hex->extraSelections(), [&](const QTextEdit::ExtraSelection& mark) {
+        return mark.cursor.selectedText() == QStringLiteral("H") && mark.format.background().color() == view->palette().color(QPalette::Highlight);
+    });
+    QVERIFY(marked);
+    // Relative search opens on the game the view reads.
+    Action("mnuRelSearch")->trigger();
+    auto* search = qobject_cast<RelativeSearchWindow*>(test::VisibleWindow("frmRelSearch"));
+    QVERIFY(search);
+    QCOMPARE(search->FileName(), view->FileName());
 }
 
 void RomWindowsTest::every_view_says_what_the_table_says_data()
