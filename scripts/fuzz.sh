@@ -9,7 +9,7 @@ top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 seconds=${1:-60}
 
 ensure_packages cmake make clang libclang-rt-14-dev libfreetype-dev libfontconfig-dev
-cmake -S "$top" -B "$top/build-fuzz" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S "$top" -DZELVANE_WERROR="${ZELVANE_WERROR:-OFF}" -B "$top/build-fuzz" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DZELVANE_FUZZ=ON -DZELVANE_BUILD_GUI=OFF -DBUILD_TESTING=OFF -DZELVANE_BUILD_BENCH=OFF
 cmake --build "$top/build-fuzz" -j2
 

@@ -42,10 +42,10 @@ qt_add_resources(zelvane_gui zelvane_resources PREFIX / BASE resources
     FILES resources/guide.txt ${zelvane_pictures})
 target_link_libraries(zelvane_gui PUBLIC zelvane_core Qt6::Widgets PRIVATE X11::X11)
 target_compile_definitions(zelvane_gui PUBLIC ZELVANE_VERSION="${PROJECT_VERSION}")
-target_compile_options(zelvane_gui PRIVATE -Wall -Wextra)
+target_link_libraries(zelvane_gui PRIVATE zelvane_warnings)
 
 add_executable(zelvane main.cpp)
-target_link_libraries(zelvane PRIVATE zelvane_gui)
+target_link_libraries(zelvane PRIVATE zelvane_gui zelvane_warnings)
 
 include(GNUInstallDirs)
 set(zelvane_data ${PROJECT_SOURCE_DIR}/data)
