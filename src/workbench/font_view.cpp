@@ -237,9 +237,11 @@ FontView::FontView(TableNotifier& notifier, GlyphFont& font, Pick pick, Apply ap
     auto* chosen = new QHBoxLayout;
     m_glyph = new QLabel(this);
     m_glyph->setObjectName(QStringLiteral("lblFontGlyph"));
-    m_glyph->setFixedSize(68, 68);
+    m_glyph->setFixedSize(76, 76);
     m_glyph->setAlignment(Qt::AlignCenter);
     m_glyph->setFrameShape(QFrame::StyledPanel);
+    m_glyph->setBackgroundRole(QPalette::Base);
+    m_glyph->setAutoFillBackground(true);
     chosen->addWidget(m_glyph);
     auto* pickBox = new QVBoxLayout;
     pickBox->addWidget(new QLabel(Texts::Candidate, this));
