@@ -10,6 +10,7 @@
 // kanji in 1 bpp 16x16 glyphs, from code 889F in Shift-JIS order.
 
 #include "measures.h"
+#include "rom/glyph_candidates.h"
 #include "rom/glyphs.h"
 #include "test_fonts.h"
 #ifdef ZELVANE_BENCH_SHEET
@@ -22,7 +23,11 @@
 #include <QTemporaryDir>
 #endif
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <map>
 #include <fstream>
 
 namespace {
@@ -56,8 +61,66 @@ double Accuracy(const std::vector<std::vector<zelvane::GlyphGuess>>& read, const
 
 } // namespace
 
+// Reads each trait's font whole and prints, by class, how many glyphs read
+// right first and among the first five, and how many ticked proposals (a
+// score of 0.90 or more as shown, the likeliest of its character) are wrong.
+int Traits()
+{
+    zelvane::GlyphReader reader;
+    const auto classOf = [](const std::string& text) {
+        const char32_t c = zelvane::FirstCharacter(text);
+        return c >= 0x4E00 && c <= 0x9FFF ? 0 : (c >= 0x3040 && c <= 0x30FF) || (c >= 0xFF61 && c <= 0xFF9F) ? 1 : 2;
+    };
+    const char* const classes[] = {"kanji", "kana", "latin"};
+    std::size_t tickedAll = 0, wrongAll = 0;
+    for (const std::string& name : zelvane::test::TraitNames()) {
+        const zelvane::test::TraitFont font = zelvane::test::MakeTraitFont(name);
+        const auto start = bench::Clock::now();
+        const auto read = reader.ReadAll(font.glyphs);
+        const double seconds = bench::SecondsSince(start);
+        std::size_t total[3] = {}, top1[3] = {}, top5[3] = {};
+        std::map<std::string, float> best;
+        for (const auto& guesses : read) {
+            if (!guesses.empty())
+                best[guesses[0].Text] = std::max(best[guesses[0].Text], guesses[0].Score);
+        }
+        std::size_t ticked = 0, wrong = 0;
+        // ZELVANE_TRAITS_DUMP=FILE: each glyph's reading, for calibrating the scores.
+        static FILE* dump = std::getenv("ZELVANE_TRAITS_DUMP") ? std::fopen(std::getenv("ZELVANE_TRAITS_DUMP"), "w") : nullptr;
+        for (std::size_t i = 0; dump && i < read.size(); ++i) {
+            std::fprintf(dump, "%s\t%s\t%d", name.c_str(), font.drawn[i].c_str(), classOf(font.drawn[i]));
+            for (const zelvane::GlyphGuess& guess : read[i])
+                std::fprintf(dump, "\t%s\t%.4f", guess.Text.c_str(), guess.Score);
+            std::fprintf(dump, "\n");
+        }
+        for (std::size_t i = 0; i < read.size(); ++i) {
+            const int c = classOf(font.drawn[i]);
+            ++total[c];
+            top1[c] += !read[i].empty() && read[i][0].Text == font.drawn[i];
+            top5[c] += std::ranges::find(read[i], font.drawn[i], &zelvane::GlyphGuess::Text) != read[i].end();
+            if (!read[i].empty() && std::lround(read[i][0].Score * 100) >= 90 && read[i][0].Score >= best[read[i][0].Text]) {
+                ++ticked;
+                wrong += read[i][0].Text != font.drawn[i];
+            }
+        }
+        std::printf("%-10s %4zu glyphs, %5.1f s:", name.c_str(), read.size(), seconds);
+        for (int c = 0; c < 3; ++c) {
+            if (total[c] > 0)
+                std::printf("  %s %.1f%% / %.1f%% (%zu)", classes[c], 100.0 * double(top1[c]) / double(total[c]),
+                            100.0 * double(top5[c]) / double(total[c]), total[c]);
+        }
+        std::printf("  ticked %zu, wrong %zu\n", ticked, wrong);
+        tickedAll += ticked;
+        wrongAll += wrong;
+    }
+    std::printf("all ticked: %zu, wrong %zu (%.2f%%)\n", tickedAll, wrongAll, tickedAll ? 100.0 * double(wrongAll) / double(tickedAll) : 0.0);
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::strcmp(argv[1], "--traits") == 0)
+        return Traits();
     std::vector<std::string> drawn;
     if (argc == 3 && std::strcmp(argv[1], "--write-font") == 0) {
         const std::vector<zelvane::GlyphImage> glyphs = zelvane::test::MakeGameFont(TestFont, 16, 16, zelvane::test::JisRows(16, 19), drawn);

@@ -39,9 +39,10 @@ BUILD_PACKAGES=(g++ make cmake qt6-base-dev libx11-dev libfreetype-dev libfontco
 GLYPH_REFERENCE_PACKAGES=(xfonts-shinonome fonts-unifont fonts-misaki fonts-ipafont-gothic fonts-ipafont-mincho fonts-vlgothic)
 
 # The fonts the reader's tests and benchmark make game fonts from: none of
-# them is a reference (jiskan16 at 16 pixels, UmePlus Gothic at 12, Misaki
-# Mincho at 8; the last shares its designer with a reference, not its kana).
-GLYPH_TEST_PACKAGES=(xfonts-intl-japanese fonts-umeplus fonts-misaki)
+# them is a reference (jiskan16 at 16 pixels, UmePlus Gothic at 12 to 16,
+# Misaki Mincho at 8, DejaVu Sans Mono for accented letters; Misaki Mincho
+# shares its designer with a reference, not its kana).
+GLYPH_TEST_PACKAGES=(xfonts-intl-japanese fonts-umeplus fonts-misaki fonts-dejavu-core)
 
 # What making and checking the Debian package needs: dpkg-shlibdeps for its
 # library dependencies, and the checkers a distribution runs.

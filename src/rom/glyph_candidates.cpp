@@ -24,11 +24,34 @@ std::int32_t ShiftJisPosition(int row, int cell)
     return lead * 188 + trail;
 }
 
+// The full-size kana of a small one.
+char32_t FullSizeKana(char32_t c)
+{
+    static constexpr char32_t Small[] = {0x3041, 0x3043, 0x3045, 0x3047, 0x3049, 0x3063, 0x3083, 0x3085, 0x3087, 0x308E,
+                                         0x30A1, 0x30A3, 0x30A5, 0x30A7, 0x30A9, 0x30C3, 0x30E3, 0x30E5, 0x30E7, 0x30EE,
+                                         0x30F5, 0x30F6};
+    if (std::ranges::find(Small, c) == std::end(Small))
+        return 0;
+    if (c == 0x30F5)
+        return 0x30AB; // ヵ ヶ: カ ケ
+    if (c == 0x30F6)
+        return 0x30B1;
+    return c + 1; // ぁ あ, っ つ, ゃ や ...
+}
+
 std::vector<Candidate> AllCandidates()
 {
     std::vector<Candidate> all;
     for (char32_t c = 0x21; c <= 0x7E; ++c)
-        all.push_back({c, Utf8(c), 0, -1});
+        all.push_back({c, Utf8(c), 0, -1, true});
+    // The letters of the European languages: À to ÿ but × and ÷.
+    for (char32_t c = 0xC0; c <= 0xFF; ++c) {
+        if (c != 0xD7 && c != 0xF7)
+            all.push_back({c, Utf8(c), 0, -1, true});
+    }
+    // Half-width katakana and their marks, as JIS X 0201 stores them.
+    for (char32_t c = 0xFF61; c <= 0xFF9F; ++c)
+        all.push_back({c, Utf8(c), 0, -1, true});
     // JIS X 0208 through the C library's EUC-JP converter.
     iconv_t convert = ::iconv_open("UTF-32LE", "EUC-JP");
     if (convert == reinterpret_cast<iconv_t>(-1))
@@ -47,7 +70,10 @@ std::vector<Candidate> AllCandidates()
                 continue;
             const char32_t c = static_cast<unsigned char>(out[0]) | static_cast<unsigned char>(out[1]) << 8
                                | static_cast<unsigned char>(out[2]) << 16 | static_cast<char32_t>(static_cast<unsigned char>(out[3])) << 24;
-            all.push_back({c, Utf8(c), static_cast<std::uint16_t>((0x20 + row) << 8 | (0x20 + cell)), ShiftJisPosition(row, cell)});
+            Candidate candidate{c, Utf8(c), static_cast<std::uint16_t>((0x20 + row) << 8 | (0x20 + cell)), ShiftJisPosition(row, cell)};
+            candidate.level = row < 16 ? 0 : row < 48 ? 1 : 2;
+            candidate.fullSize = FullSizeKana(c);
+            all.push_back(std::move(candidate));
         }
     }
     ::iconv_close(convert);
@@ -67,12 +93,14 @@ struct Order {
 
 std::vector<Order> Orders(const std::vector<Candidate>& candidates)
 {
-    std::vector<Order> orders(6);
+    std::vector<Order> orders(7);
     for (const Candidate& candidate : candidates) {
         if (candidate.shiftJis >= 0)
             orders[0].Add(candidate.character, candidate.shiftJis);
+        else if (candidate.character >= 0xFF61)
+            orders[6].Add(candidate.character, static_cast<std::int32_t>(candidate.character - 0xFF61 + 0xA1)); // JIS X 0201
         else
-            orders[1].Add(candidate.character, static_cast<std::int32_t>(candidate.character));
+            orders[1].Add(candidate.character, static_cast<std::int32_t>(candidate.character)); // ASCII, Latin-1
     }
     orders[1].Add(U' ', 0x20);
     // The kana fills' runs, as hiragana and as katakana.
@@ -218,11 +246,6 @@ void ApplyOrder(std::vector<std::vector<GlyphGuess>>& read, const std::vector<Ca
         float chosenScore = -1;
         for (std::size_t o = 0; o < orders.size() && !bothSides; ++o) {
             auto before = agreed(voters[o], glyph, -1), after = agreed(voters[o], glyph, +1);
-            // Near the font's start or end one side is all there is.
-            if (!before && after && glyph < Window)
-                before = after;
-            if (!after && before && static_cast<std::ptrdiff_t>(read.size()) - glyph <= Window)
-                after = before;
             for (const auto& shift : {before, after}) {
                 if (!shift)
                     continue;
@@ -256,9 +279,15 @@ void ApplyOrder(std::vector<std::vector<GlyphGuess>>& read, const std::vector<Ca
         if (sure(read[j]) && own < top - OverruledBy)
             continue;
         std::vector<GlyphGuess>& guesses = decided[j];
-        if (const auto found = std::ranges::find(guesses, chosen, &GlyphGuess::Text); found != guesses.end())
-            guesses.erase(found);
-        guesses.insert(guesses.begin(), {chosen, bothSides ? std::max(top, Confirmed) : top});
+        auto found = std::ranges::find(guesses, chosen, &GlyphGuess::Text);
+        if (found == guesses.end()) {
+            // Only both sides bring a character the glyph did not read.
+            guesses.push_back({chosen, 0.0f});
+            found = guesses.end() - 1;
+        }
+        if (bothSides)
+            found->Score = std::max(top, Confirmed);
+        Promote(guesses, static_cast<std::size_t>(found - guesses.begin()));
     }
     read = std::move(decided);
 }
@@ -284,8 +313,58 @@ void PreferUnused(std::vector<std::vector<GlyphGuess>>& read, float sure, float 
             });
             if (next == guesses.end())
                 continue;
-            std::rotate(guesses.begin(), next, next + 1);
+            Promote(guesses, static_cast<std::size_t>(next - guesses.begin()));
         }
+    }
+}
+
+void Promote(std::vector<GlyphGuess>& guesses, std::size_t index)
+{
+    if (index >= guesses.size())
+        return;
+    const float score = guesses[index].Score;
+    for (std::size_t i = 0; i < index; ++i)
+        guesses[i].Score = std::min(guesses[i].Score, score);
+    std::rotate(guesses.begin(), guesses.begin() + static_cast<std::ptrdiff_t>(index),
+                guesses.begin() + static_cast<std::ptrdiff_t>(index) + 1);
+}
+
+void PreferFullSizeKana(std::vector<std::vector<GlyphGuess>>& read, const std::vector<int>& sizes,
+                        const std::vector<Candidate>& candidates, float ratio)
+{
+    std::unordered_map<std::string, char32_t> fullOf;  // small kana: its full size
+    std::unordered_map<std::string, std::string> smallOf; // full-size kana: its small one
+    for (const Candidate& candidate : candidates) {
+        if (candidate.fullSize != 0) {
+            fullOf.emplace(candidate.utf8, candidate.fullSize);
+            smallOf.emplace(Utf8(candidate.fullSize), candidate.utf8);
+        }
+    }
+    const auto isKana = [](char32_t c) { return c >= 0x3041 && c <= 0x30F6; };
+    std::vector<int> full;
+    for (std::size_t i = 0; i < read.size() && i < sizes.size(); ++i) {
+        if (!read[i].empty() && isKana(FirstCharacter(read[i][0].Text)) && !fullOf.contains(read[i][0].Text))
+            full.push_back(sizes[i]);
+    }
+    if (full.size() < 5)
+        return;
+    std::ranges::nth_element(full, full.begin() + static_cast<std::ptrdiff_t>(full.size() / 2));
+    const float large = ratio * static_cast<float>(full[full.size() / 2]);
+    for (std::size_t i = 0; i < read.size() && i < sizes.size(); ++i) {
+        std::vector<GlyphGuess>& guesses = read[i];
+        if (guesses.empty())
+            continue;
+        const bool big = static_cast<float>(sizes[i]) >= large;
+        std::string other;
+        if (const auto small = fullOf.find(guesses[0].Text); small != fullOf.end() && big)
+            other = Utf8(small->second);
+        else if (const auto fullSize = smallOf.find(guesses[0].Text); fullSize != smallOf.end() && !big)
+            other = fullSize->second;
+        if (other.empty())
+            continue;
+        const auto found = std::ranges::find(guesses, other, &GlyphGuess::Text);
+        if (found != guesses.end())
+            Promote(guesses, static_cast<std::size_t>(found - guesses.begin()));
     }
 }
 

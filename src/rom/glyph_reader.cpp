@@ -22,6 +22,7 @@
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
+#include <cstring>
 #include <atomic>
 #include <cmath>
 #include <filesystem>
@@ -49,6 +50,10 @@ constexpr float ConfidentMargin = 0.03f;
 // an unused one this close to its best.
 constexpr float UniqueSure = 0.95f;
 constexpr float UniqueMargin = 0.04f;
+// What a rare kanji (JIS level 2) gives up against a common one.
+constexpr float RarePenalty = 0.02f;
+// A glyph's own ink at most this much of its font's: a small kana.
+constexpr float SmallKana = 0.8f;
 
 // The default references: pixel fonts at their own sizes and outline fonts,
 // all shipped by Debian (see the README). Families for fontconfig where
@@ -64,6 +69,9 @@ constexpr DefaultReference DefaultReferences[] = {
     {"/usr/share/fonts/X11/misc/shnm6x12r.pcf.gz", nullptr},
     {"/usr/share/fonts/X11/misc/shnm7x14r.pcf.gz", nullptr},
     {"/usr/share/fonts/X11/misc/shnm8x16r.pcf.gz", nullptr},
+    {"/usr/share/fonts/X11/misc/shnm6x12a.pcf.gz", nullptr},
+    {"/usr/share/fonts/X11/misc/shnm7x14a.pcf.gz", nullptr},
+    {"/usr/share/fonts/X11/misc/shnm8x16a.pcf.gz", nullptr},
     {"/usr/share/fonts/opentype/unifont/unifont_jp.otf", "Unifont-JP"},
     {"/usr/share/fonts/truetype/misaki/misaki_gothic.ttf", "MisakiGothic"},
     {"/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf", "IPAGothic"},
@@ -94,8 +102,10 @@ std::string FindByFamily(const char* family)
     return path;
 }
 
-// How a reference font is asked for a character.
-enum class CharMap { Unicode, Jis, Latin };
+// How a reference font is asked for a character: by Unicode, by JIS X
+// 0208 code, by JIS X 0201 (ASCII and the half-width katakana at A1 to DF)
+// or by Latin-1.
+enum class CharMap { Unicode, Jis, Jis0201, Latin1 };
 
 struct Reference {
     std::string path;
@@ -116,6 +126,11 @@ struct Picture {
         return x < 0 || y < 0 || x >= width || y >= height ? 0.0f : ink[static_cast<std::size_t>(y * width + x)];
     }
 };
+
+bool Narrow(int width, int height)
+{
+    return width * 10 <= height * 7;
+}
 
 // Where the ink's middle is, or the cell's for no ink.
 void InkCentre(const Picture& picture, float& cx, float& cy)
@@ -248,6 +263,89 @@ std::vector<float> Coarse(const Picture& picture)
     return coarse;
 }
 
+// The box a glyph's ink takes in its cell; empty (right < left) for none.
+struct InkBounds {
+    int left = 0, top = 0, right = -1, bottom = -1;
+    [[nodiscard]] int Width() const { return right - left + 1; }
+    [[nodiscard]] int Height() const { return bottom - top + 1; }
+    [[nodiscard]] bool Empty() const { return right < left; }
+};
+
+InkBounds BoundsOf(const GlyphImage& glyph)
+{
+    InkBounds box{glyph.Width, glyph.Height, -1, -1};
+    for (int y = 0; y < glyph.Height; ++y) {
+        for (int x = 0; x < glyph.Width; ++x) {
+            if (glyph.Pixels[static_cast<std::size_t>(y * glyph.Width + x)] == 0)
+                continue;
+            box.left = std::min(box.left, x);
+            box.right = std::max(box.right, x);
+            box.top = std::min(box.top, y);
+            box.bottom = std::max(box.bottom, y);
+        }
+    }
+    if (box.right < 0)
+        return {};
+    return box;
+}
+
+// A window of `width` x `height` of the glyph's cell around its ink, inside
+// the cell: the glyph as a cell of the font's own size, wherever it sits.
+GlyphImage Window(const GlyphImage& glyph, int width, int height)
+{
+    if (width >= glyph.Width && height >= glyph.Height)
+        return glyph;
+    const InkBounds box = BoundsOf(glyph);
+    const auto place = [](int from, int to, int side, int cell) {
+        const int start = (from + to + 1 - side) / 2;
+        return std::clamp(start, 0, cell - side);
+    };
+    const int left = box.Empty() ? 0 : place(box.left, box.right, width, glyph.Width);
+    const int top = box.Empty() ? 0 : place(box.top, box.bottom, height, glyph.Height);
+    GlyphImage window{width, height, std::vector<std::uint8_t>(static_cast<std::size_t>(width * height))};
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            window.Pixels[static_cast<std::size_t>(y * width + x)] =
+                glyph.Pixels[static_cast<std::size_t>((top + y) * glyph.Width + left + x)];
+    }
+    return window;
+}
+
+// The side of the em square of glyphs whose ink spans `ink` pixels in a
+// cell of `width` x `height`; the cell's own size when the glyphs fill it
+// or the cell is a narrow one of half-width characters.
+std::pair<int, int> ReadingSize(int width, int height, int ink)
+{
+    const int side = std::min(width, height);
+    const int em = ink + 1;
+    if (Narrow(width, height) || ink <= 0 || em >= side - 1 || em * 2 < side)
+        return {width, height};
+    return {em, em};
+}
+
+// Scores that say how often a reading is right: a glyph whose runner-up
+// comes within `Close` of its best is doubtful, and all its guesses give up
+// `Doubt` for each point of the gap missing (measured on fonts made from
+// typefaces that are no references: of the readings then at 0.90 or more,
+// fewer than 1 in 100 are wrong). The order of the guesses stays.
+void Calibrate(std::vector<GlyphGuess>& guesses)
+{
+    constexpr float Close = 0.03f;
+    constexpr float Doubt = 5.0f;
+    // Ａ and A are one reading, not rivals.
+    const auto folded = [](const std::string& text) {
+        const char32_t c = FirstCharacter(text);
+        return c >= 0xFF01 && c <= 0xFF5E ? c - 0xFEE0 : c;
+    };
+    const auto rival = std::find_if(guesses.begin() + std::min<std::ptrdiff_t>(1, std::ssize(guesses)), guesses.end(),
+                                    [&](const GlyphGuess& guess) { return folded(guess.Text) != folded(guesses[0].Text); });
+    if (rival == guesses.end())
+        return;
+    const float penalty = std::max(0.0f, Close - (guesses[0].Score - rival->Score)) * Doubt;
+    for (GlyphGuess& guess : guesses)
+        guess.Score = std::max(0.0f, guess.Score - penalty);
+}
+
 struct Drawn {
     std::size_t candidate = 0;
     std::size_t reference = 0;
@@ -326,9 +424,8 @@ struct GlyphReader::Impl {
                 const char* registry = nullptr;
                 FT_Get_BDF_Charset_ID(face, &encoding, &registry);
                 const std::string charset = registry ? registry : "";
-                reference.map = charset.find("JISX0208") != std::string::npos || charset.find("jisx0208") != std::string::npos
-                                    ? CharMap::Jis
-                                    : CharMap::Latin;
+                const auto has = [&charset](const char* name) { return strcasestr(charset.c_str(), name) != nullptr; };
+                reference.map = has("JISX0208") ? CharMap::Jis : has("JISX0201") ? CharMap::Jis0201 : CharMap::Latin1;
                 if (face->num_charmaps > 0)
                     FT_Set_Charmap(face, face->charmaps[0]);
             }
@@ -363,7 +460,12 @@ struct GlyphReader::Impl {
             if (candidate.jis == 0)
                 return picture;
             code = candidate.jis;
-        } else if (reference.map == CharMap::Latin && candidate.character > 0x7E) {
+        } else if (reference.map == CharMap::Jis0201) {
+            if (candidate.character >= 0xFF61 && candidate.character <= 0xFF9F)
+                code = candidate.character - 0xFF61 + 0xA1;
+            else if (candidate.character > 0x7E)
+                return picture;
+        } else if (reference.map == CharMap::Latin1 && candidate.character > 0xFF) {
             return picture;
         }
         const FT_UInt index = FT_Get_Char_Index(face, code);
@@ -424,6 +526,10 @@ struct GlyphReader::Impl {
             if (!Suits(references[r], height, strikeHeight))
                 continue;
             for (std::size_t c = 0; c < candidates.size(); ++c) {
+                // A cell about half as wide as high holds half-width
+                // characters: a kanji drawn into it is a clipped shape.
+                if (Narrow(width, height) && !candidates[c].narrow)
+                    continue;
                 Picture picture = Draw(references[r], candidates[c], width, height, strikeHeight);
                 if (picture.ink.empty())
                     continue;
@@ -514,15 +620,69 @@ struct GlyphReader::Impl {
             float score = -1;
             for (std::size_t drawn : model->byCandidate[order[i]])
                 score = std::max(score, Fine(target, glyph, gx, gy, model->drawn[drawn]));
+            // Common kanji before rare look-alikes (開 before 閙).
+            if (candidates[order[i]].level == 2)
+                score -= RarePenalty;
             guesses.push_back({candidates[order[i]].utf8, std::max(0.0f, score)});
         }
         std::ranges::stable_sort(guesses, [](const GlyphGuess& a, const GlyphGuess& b) { return a.Score > b.Score; });
         return guesses;
     }
 
-    // What stands out from the background: all its colours, and for a
-    // glyph of several colours each of the two most used alone (a shadow
-    // or outline colour must not spoil the reading).
+    // What stands out from the background. One colour: itself. A colour
+    // inside the strokes with another around them (an outline): the inner
+    // one alone, never the filled shape both make. Otherwise (greys, a
+    // shadow): all colours, each weighed by its index as anti-aliasing
+    // does, and each of the two most used alone.
+    // The colour of the strokes of an outlined glyph, 0 for any other: the
+    // one least in touch with the background, among those with a fair
+    // share of the pixels, where another mostly touches it.
+    static int OutlinedInk(const GlyphImage& glyph)
+    {
+        std::array<std::size_t, 256> used{};
+        std::array<std::size_t, 256> edge{}; // pixels touching the background
+        std::size_t inked = 0;
+        const auto ground = [&](int x, int y) {
+            return x < 0 || y < 0 || x >= glyph.Width || y >= glyph.Height || glyph.Pixels[static_cast<std::size_t>(y * glyph.Width + x)] == 0;
+        };
+        for (int y = 0; y < glyph.Height; ++y) {
+            for (int x = 0; x < glyph.Width; ++x) {
+                const std::uint8_t pixel = glyph.Pixels[static_cast<std::size_t>(y * glyph.Width + x)];
+                if (pixel == 0)
+                    continue;
+                ++used[pixel];
+                ++inked;
+                if (ground(x - 1, y) || ground(x + 1, y) || ground(x, y - 1) || ground(x, y + 1))
+                    ++edge[pixel];
+            }
+        }
+        const auto share = [&](int colour) {
+            return static_cast<float>(edge[static_cast<std::size_t>(colour)]) / static_cast<float>(used[static_cast<std::size_t>(colour)]);
+        };
+        int inner = 0, outer = 0;
+        for (int colour = 1; colour < 256; ++colour) {
+            if (used[static_cast<std::size_t>(colour)] == 0 || used[static_cast<std::size_t>(colour)] * 8 < inked)
+                continue;
+            if (inner == 0 || share(colour) < share(inner))
+                inner = colour;
+            if (outer == 0 || share(colour) > share(outer))
+                outer = colour;
+        }
+        return inner != 0 && inner != outer && share(inner) < 0.2f && share(outer) > 0.45f ? inner : 0;
+    }
+
+    // The glyph's strokes: an outlined glyph's ink colour alone, else itself.
+    static GlyphImage Strokes(const GlyphImage& glyph)
+    {
+        const int ink = glyph.Pixels.empty() ? 0 : OutlinedInk(glyph);
+        if (ink == 0)
+            return glyph;
+        GlyphImage strokes = glyph;
+        for (std::uint8_t& pixel : strokes.Pixels)
+            pixel = pixel == ink ? 1 : 0;
+        return strokes;
+    }
+
     static std::vector<Picture> InkPictures(const GlyphImage& glyph)
     {
         std::vector<Picture> pictures;
@@ -541,19 +701,34 @@ struct GlyphReader::Impl {
         const auto picture = [&](auto&& ink) {
             Picture made{glyph.Width, glyph.Height, std::vector<float>(glyph.Pixels.size())};
             for (std::size_t i = 0; i < glyph.Pixels.size(); ++i)
-                made.ink[i] = ink(glyph.Pixels[i]) ? 1.0f : 0.0f;
+                made.ink[i] = ink(glyph.Pixels[i]);
             return made;
         };
-        pictures.push_back(picture([](std::uint8_t pixel) { return pixel != 0; }));
-        if (colours.size() > 1) {
-            std::ranges::sort(colours, [&](int a, int b) { return used[static_cast<std::size_t>(a)] > used[static_cast<std::size_t>(b)]; });
-            for (std::size_t i = 0; i < 2; ++i)
-                pictures.push_back(picture([colour = colours[i]](std::uint8_t pixel) { return pixel == colour; }));
+        if (colours.size() == 1) {
+            pictures.push_back(picture([](std::uint8_t pixel) { return pixel != 0 ? 1.0f : 0.0f; }));
+            return pictures;
         }
+        if (const int inner = OutlinedInk(glyph); inner != 0) {
+            pictures.push_back(picture([inner](std::uint8_t pixel) { return pixel == inner ? 1.0f : 0.0f; }));
+            return pictures;
+        }
+        const float brightest = static_cast<float>(colours.back());
+        pictures.push_back(picture([brightest](std::uint8_t pixel) { return static_cast<float>(pixel) / brightest; }));
+        std::ranges::sort(colours, [&](int a, int b) { return used[static_cast<std::size_t>(a)] > used[static_cast<std::size_t>(b)]; });
+        for (std::size_t i = 0; i < 2; ++i)
+            pictures.push_back(picture([colour = colours[i]](std::uint8_t pixel) { return pixel == colour ? 1.0f : 0.0f; }));
         return pictures;
     }
 
     std::vector<GlyphGuess> Read(const GlyphImage& glyph, std::size_t count) const
+    {
+        // Alone, a glyph is read at the size its own ink says.
+        const InkBounds box = BoundsOf(Strokes(glyph));
+        const auto [width, height] = ReadingSize(glyph.Width, glyph.Height, std::max(box.Width(), box.Height()));
+        return ReadAt(Window(glyph, width, height), count);
+    }
+
+    std::vector<GlyphGuess> ReadAt(const GlyphImage& glyph, std::size_t count) const
     {
         std::vector<GlyphGuess> best;
         for (const Picture& picture : InkPictures(glyph)) {
@@ -574,7 +749,11 @@ GlyphReader& GlyphReader::operator=(GlyphReader&&) noexcept = default;
 
 std::vector<GlyphGuess> GlyphReader::Read(const GlyphImage& glyph, std::size_t count) const
 {
-    return m_impl->Read(glyph, count);
+    std::vector<GlyphGuess> guesses = m_impl->Read(glyph, std::max<std::size_t>(count, 2));
+    Calibrate(guesses);
+    if (guesses.size() > count)
+        guesses.resize(count);
+    return guesses;
 }
 
 std::vector<std::vector<GlyphGuess>> GlyphReader::ReadAll(std::span<const GlyphImage> glyphs, std::size_t count) const
@@ -593,11 +772,31 @@ std::vector<std::vector<GlyphGuess>> GlyphReader::ReadAll(std::span<const GlyphI
     std::atomic<std::size_t> next{0}, done{0};
     std::atomic<bool> stopped{false};
     std::mutex reporting;
+    // The font's size: the box most of its glyphs' ink fits in (a few
+    // outliers, such as noise past the font's end, do not set it).
+    std::vector<int> inks;
+    std::vector<int> sizes(glyphs.size(), 0);
+    for (std::size_t i = 0; i < glyphs.size(); ++i) {
+        if (const InkBounds box = glyphs[i].Pixels.empty() ? InkBounds{} : BoundsOf(Impl::Strokes(glyphs[i])); !box.Empty()) {
+            inks.push_back(std::max(box.Width(), box.Height()));
+            sizes[i] = std::max(box.Width(), box.Height());
+        }
+    }
+    int ink = 0;
+    if (!inks.empty()) {
+        std::ranges::sort(inks);
+        ink = inks[inks.size() * 9 / 10];
+    }
+    const int cellWidth = glyphs.empty() ? 0 : glyphs.front().Width, cellHeight = glyphs.empty() ? 0 : glyphs.front().Height;
+    const auto [width, height] = ReadingSize(cellWidth, cellHeight, ink);
     if (!glyphs.empty() && !glyphs.front().Pixels.empty())
-        (void)m_impl->Model(glyphs.front().Width, glyphs.front().Height); // drawn once, before the workers
+        (void)m_impl->Model(width, height); // drawn once, before the workers
     const auto work = [&] {
         for (std::size_t i; !stopped && (i = next++) < glyphs.size();) {
-            read[i] = m_impl->Read(glyphs[i], kept);
+            if (glyphs[i].Width == cellWidth && glyphs[i].Height == cellHeight)
+                read[i] = m_impl->ReadAt(Window(glyphs[i], width, height), kept);
+            else
+                read[i] = m_impl->Read(glyphs[i], kept);
             const std::size_t finished = ++done;
             if (progress) {
                 const std::lock_guard lock(reporting);
@@ -613,9 +812,11 @@ std::vector<std::vector<GlyphGuess>> GlyphReader::ReadAll(std::span<const GlyphI
     work();
     for (std::thread& worker : workers)
         worker.join();
+    PreferFullSizeKana(read, sizes, m_impl->candidates, SmallKana);
     ApplyOrder(read, m_impl->candidates, ConfidentScore, ConfidentMargin);
     PreferUnused(read, UniqueSure, UniqueMargin);
     for (std::vector<GlyphGuess>& guesses : read) {
+        Calibrate(guesses);
         if (guesses.size() > count)
             guesses.resize(count);
     }

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "rom/glyph_candidates.h"
 #include "rom/glyphs.h"
 #include "test_fonts.h"
 
@@ -6,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <random>
 
 using namespace zelvane;
@@ -16,6 +18,7 @@ namespace {
 const std::string Jiskan16 = "/usr/share/fonts/X11/misc/j90-16.pcf.gz";
 const std::string UmeGothic = "/usr/share/fonts/truetype/umeplus/umeplus-gothic.ttf";
 const std::string MisakiMincho = "/usr/share/fonts/truetype/misaki/misaki_mincho.ttf";
+const std::string DejaVuMono = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf";
 
 struct Accuracy {
     double top1 = 0, top5 = 0;
@@ -45,6 +48,13 @@ private slots:
     void reads_fonts_it_was_not_made_from();
     void order_decides_doubtful_glyphs_of_an_ordered_font();
     void a_shadow_does_not_spoil_the_ink();
+    void reads_the_traits_of_game_fonts_data();
+    void reads_the_traits_of_game_fonts();
+    void ticked_readings_are_rarely_wrong();
+    void a_run_stops_at_the_font_end();
+
+private:
+    std::size_t m_ticked = 0, m_tickedWrong = 0;
 
 private:
     GlyphReader m_reader;
@@ -55,7 +65,8 @@ void GlyphsTest::initTestCase()
     // A missing font fails, naming the package that brings it: a reading
     // test that skipped would pass without having read anything.
     const std::pair<std::string, const char*> fonts[] = {
-        {Jiskan16, "xfonts-intl-japanese"}, {UmeGothic, "fonts-umeplus"}, {MisakiMincho, "fonts-misaki"}};
+        {Jiskan16, "xfonts-intl-japanese"}, {UmeGothic, "fonts-umeplus"}, {MisakiMincho, "fonts-misaki"},
+        {DejaVuMono, "fonts-dejavu-core"}};
     for (const auto& [font, package] : fonts)
         QVERIFY2(std::filesystem::exists(font), qPrintable(QStringLiteral("%1 is missing: install the Debian package %2")
                                                                .arg(QString::fromStdString(font), QLatin1String(package))));
@@ -64,7 +75,7 @@ void GlyphsTest::initTestCase()
              "fonts-ipafont-gothic fonts-ipafont-mincho fonts-vlgothic");
     // No test font is a reference.
     for (const std::string& reference : m_reader.References())
-        QVERIFY(reference != Jiskan16 && reference != UmeGothic && reference != MisakiMincho);
+        QVERIFY(reference != Jiskan16 && reference != UmeGothic && reference != MisakiMincho && reference != DejaVuMono);
 }
 
 void GlyphsTest::reads_fonts_it_was_not_made_from_data()
@@ -161,6 +172,87 @@ void GlyphsTest::a_shadow_does_not_spoil_the_ink()
         right += !guesses.empty() && guesses[0].Text == drawn[i];
     }
     QCOMPARE(right, std::size_t{10});
+}
+
+void GlyphsTest::reads_the_traits_of_game_fonts_data()
+{
+    QTest::addColumn<QString>("trait");
+    QTest::addColumn<double>("kanji"); // top-1 at least, by class; -1: none in the font
+    QTest::addColumn<double>("kana");
+    QTest::addColumn<double>("latin");
+    QTest::newRow("small") << "small" << 0.95 << 0.97 << -1.0;
+    QTest::newRow("outline") << "outline" << 0.93 << 0.97 << -1.0;
+    QTest::newRow("greys") << "greys" << 0.94 << 0.95 << -1.0;
+    QTest::newRow("shuffled") << "shuffled" << 0.60 << 0.93 << -1.0;
+    QTest::newRow("shadow") << "shadow" << 0.92 << 0.93 << -1.0;
+    QTest::newRow("halfwidth") << "halfwidth" << -1.0 << 0.97 << 0.97;
+    QTest::newRow("accented") << "accented" << -1.0 << -1.0 << 0.75;
+}
+
+// Fonts as games store them, made from typefaces that are no references.
+void GlyphsTest::reads_the_traits_of_game_fonts()
+{
+    QFETCH(QString, trait);
+    QFETCH(double, kanji);
+    QFETCH(double, kana);
+    QFETCH(double, latin);
+    const test::TraitFont font = test::MakeTraitFont(trait.toStdString());
+    QVERIFY(font.glyphs.size() > 50);
+    const std::vector<std::vector<GlyphGuess>> read = m_reader.ReadAll(font.glyphs);
+    double total[3] = {}, right[3] = {};
+    std::map<std::string, float> likeliest;
+    for (const std::vector<GlyphGuess>& guesses : read) {
+        QVERIFY(!guesses.empty());
+        // Best first, each with its own score.
+        QVERIFY(std::ranges::is_sorted(guesses, std::greater<>(), &GlyphGuess::Score));
+        likeliest[guesses[0].Text] = std::max(likeliest[guesses[0].Text], guesses[0].Score);
+    }
+    for (std::size_t i = 0; i < read.size(); ++i) {
+        const char32_t c = FirstCharacter(font.drawn[i]);
+        const int group = c >= 0x4E00 && c <= 0x9FFF ? 0 : (c >= 0x3040 && c <= 0x30FF) || (c >= 0xFF61 && c <= 0xFF9F) ? 1 : 2;
+        total[group] += 1;
+        right[group] += read[i][0].Text == font.drawn[i];
+        // What the font view ticks: 0.90 or more as shown, the likeliest of its character.
+        if (std::lround(read[i][0].Score * 100) >= 90 && read[i][0].Score >= likeliest[read[i][0].Text]) {
+            ++m_ticked;
+            m_tickedWrong += read[i][0].Text != font.drawn[i];
+        }
+    }
+    const double wanted[3] = {kanji, kana, latin};
+    for (int group = 0; group < 3; ++group) {
+        QCOMPARE(total[group] > 0, wanted[group] >= 0);
+        if (total[group] > 0) {
+            qInfo("%s, %s: top-1 %.1f%% of %.0f", qPrintable(trait), group == 0 ? "kanji" : group == 1 ? "kana" : "latin",
+                  100 * right[group] / total[group], total[group]);
+            QVERIFY(right[group] / total[group] >= wanted[group]);
+        }
+    }
+}
+
+void GlyphsTest::ticked_readings_are_rarely_wrong()
+{
+    qInfo("ticked %zu, wrong %zu", m_ticked, m_tickedWrong);
+    QVERIFY(m_ticked > 800);
+    QVERIFY(m_tickedWrong * 100 <= m_ticked);
+}
+
+void GlyphsTest::a_run_stops_at_the_font_end()
+{
+    // The kana in Shift-JIS order but their last two, then two Greek
+    // letters (no candidates) where those would stand: the run on one side
+    // does not make them を and ん for sure.
+    std::vector<std::string> drawn, letters;
+    std::vector<GlyphImage> glyphs = test::MakeStyledFont(UmeGothic, {16, 16, 16, false}, test::JisRows(4, 4), drawn);
+    QVERIFY(glyphs.size() > 80);
+    glyphs.resize(glyphs.size() - 2);
+    const std::vector<GlyphImage> more = test::MakeStyledFont(UmeGothic, {16, 16, 16, false}, "ΨΩ", letters);
+    QCOMPARE(more.size(), std::size_t{2});
+    glyphs.insert(glyphs.end(), more.begin(), more.end());
+    const std::vector<std::vector<GlyphGuess>> read = m_reader.ReadAll(glyphs);
+    for (std::size_t i = read.size() - 2; i < read.size(); ++i) {
+        const char32_t c = FirstCharacter(read[i][0].Text);
+        QVERIFY2(!(c >= 0x3041 && c <= 0x3093 && read[i][0].Score >= 0.895f), read[i][0].Text.c_str());
+    }
 }
 
 QTEST_APPLESS_MAIN(GlyphsTest)

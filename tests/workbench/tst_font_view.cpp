@@ -27,6 +27,7 @@ private slots:
     void proposals_follow_the_encoding_and_undo();
     void another_table_or_layout_drops_the_proposals();
     void a_glyph_given_its_code_sets_the_first_code();
+    void capitals_go_into_an_8_bit_table_as_ascii();
 
 private:
     FontView* Open();
@@ -257,6 +258,52 @@ void FontViewTest::a_glyph_given_its_code_sets_the_first_code()
     view->OpenFile(m_font);
     QCOMPARE(view->findChild<QLineEdit*>(QStringLiteral("txtFontCode"))->text(), QStringLiteral("0100"));
     QCOMPARE(view->findChild<QLineEdit*>(QStringLiteral("txtFontAddr"))->text(), QStringLiteral("20"));
+}
+
+void FontViewTest::capitals_go_into_an_8_bit_table_as_ascii()
+{
+    // Capitals drawn at 14 pixels in 16x16 cells, 1 bpp, from code 41.
+    std::vector<std::string> drawn;
+    const std::vector<GlyphImage> glyphs = test::MakeStyledFont("/usr/share/fonts/truetype/umeplus/umeplus-gothic.ttf",
+                                                                {16, 16, 14, false}, "ABCDEFGHIJKLMNOPQRSTUVWXYZ", drawn);
+    QCOMPARE(glyphs.size(), std::size_t{26});
+    std::string file;
+    for (const GlyphImage& glyph : glyphs) {
+        for (int row = 0; row < 16; ++row) {
+            for (int half = 0; half < 2; ++half) {
+                unsigned char byte = 0;
+                for (int x = 0; x < 8; ++x)
+                    byte |= (glyph.Pixels[std::size_t(row * 16 + half * 8 + x)] != 0) << (7 - x);
+                file += char(byte);
+            }
+        }
+    }
+    const QString path = m_dir.filePath(QStringLiteral("capitals.bin"));
+    test::WriteBytes(path.toStdString(), file);
+    m_window->SetEncoding(TextEncoding::EightBit);
+    Action("mnuFontView")->trigger();
+    auto* view = qobject_cast<FontView*>(test::VisibleWindow("frmFont"));
+    QVERIFY(view);
+    view->OpenFile(path);
+    view->findChild<QComboBox*>(QStringLiteral("cboFontOrder"))->setCurrentIndex(0);
+    auto* code = view->findChild<QLineEdit*>(QStringLiteral("txtFontCode"));
+    code->setText(QStringLiteral("41"));
+    emit code->editingFinished();
+    view->findChild<QSpinBox*>(QStringLiteral("spnFontCount"))->setValue(26);
+    view->cmdFontRead_Click();
+    QPushButton* read = view->findChild<QPushButton*>(QStringLiteral("cmdFontRead"));
+    QVERIFY(QTest::qWaitFor([read] { return read->isEnabled(); }, 120000));
+    // Every proposal fits the table (Ａ read is A written), none says otherwise.
+    QCOMPARE(Proposals(view)->count(), 26);
+    for (int row = 0; row < 26; ++row)
+        QVERIFY(!Proposals(view)->item(row)->text().contains(QStringLiteral("non nella codifica")));
+    view->CheckAll();
+    view->cmdFontAccept_Click();
+    int right = 0;
+    for (int letter = 0; letter < 26; ++letter)
+        right += Document().Entries[std::size_t(0x41 + letter)].Value == std::string(1, char('A' + letter));
+    qInfo("%d of 26 capitals written as ASCII", right);
+    QVERIFY(right >= 25);
 }
 
 ZELVANE_GUI_TEST_MAIN(FontViewTest)
