@@ -30,8 +30,9 @@ ensure_packages() {
 
 # What building and testing need; Qt's CMake files find everything else
 # through qt6-base-dev's own dependencies. FreeType draws the glyph
-# reader's reference fonts, fontconfig finds them when they are elsewhere.
-BUILD_PACKAGES=(g++ make cmake qt6-base-dev libx11-dev libfreetype-dev libfontconfig-dev)
+# reader's reference fonts, fontconfig finds them when they are elsewhere;
+# zlib's CRC32 checks the BPS patches the script tool writes.
+BUILD_PACKAGES=(g++ make cmake qt6-base-dev libx11-dev libfreetype-dev libfontconfig-dev zlib1g-dev)
 
 # The glyph reader's reference fonts: pixel fonts at 8 (Misaki Gothic), 12,
 # 14 and 16 pixels (Shinonome, Unifont) and outline fonts (IPA Gothic and

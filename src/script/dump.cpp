@@ -1,0 +1,301 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "script/dump.h"
+
+#include "document/code_pages.h"
+
+#include <algorithm>
+#include <set>
+
+namespace zelvane {
+
+namespace {
+
+std::string HexAddress(std::uint64_t value)
+{
+    return "0x" + HexText(std::string{static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
+                                      static_cast<char>(value)});
+}
+
+// A piece of a line: a code's bytes and the text it is written as.
+struct Piece {
+    std::string Bytes;
+    std::string Text;
+    bool Raw = false;
+};
+
+std::string RawText(std::string_view bytes)
+{
+    std::string text;
+    for (const char byte : bytes)
+        text += RawToken(static_cast<unsigned char>(byte));
+    return text;
+}
+
+std::string Render(const std::vector<Piece>& pieces, std::size_t count)
+{
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i)
+        text += pieces[i].Raw ? RawText(pieces[i].Bytes) : pieces[i].Text;
+    return text;
+}
+
+// A line an inserter would not take as text: blank, or a command or a comment.
+bool ReadsAsNoText(std::string_view line)
+{
+    const std::size_t first = line.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return true;
+    line.remove_prefix(first);
+    return line.starts_with('#') || line.starts_with("//");
+}
+
+// The line's pieces made to encode back to their bytes: the first piece
+// that would not, or the first of a line that would read as no text, is
+// written as raw bytes, until none is left.
+std::string FitLine(const ScriptTable& table, std::vector<Piece>& pieces)
+{
+    std::string bytes;
+    for (const Piece& piece : pieces)
+        bytes += piece.Bytes;
+    for (std::size_t round = 0; round <= pieces.size(); ++round) {
+        const std::string text = Render(pieces, pieces.size());
+        if (ReadsAsNoText(text)) {
+            const auto first = std::ranges::find_if(pieces, [](const Piece& piece) { return !piece.Raw; });
+            if (first != pieces.end()) {
+                first->Raw = true;
+                continue;
+            }
+        }
+        const ScriptTable::Encoded whole = table.Encode(text);
+        if (!whole.BadColumn && whole.Bytes == bytes)
+            return text;
+        // The first piece whose line up to it encodes otherwise.
+        std::string expected;
+        bool changed = false;
+        for (std::size_t k = 0; k < pieces.size() && !changed; ++k) {
+            expected += pieces[k].Bytes;
+            if (pieces[k].Raw)
+                continue;
+            const ScriptTable::Encoded prefix = table.Encode(Render(pieces, k + 1));
+            if (prefix.BadColumn || prefix.Bytes != expected)
+                changed = pieces[k].Raw = true;
+        }
+        if (!changed)
+            break;
+    }
+    return Render(pieces, pieces.size());
+}
+
+} // namespace
+
+std::uint64_t StringEnd(std::string_view file, const ScriptTable& table, std::uint64_t start, std::uint64_t limit)
+{
+    limit = std::min<std::uint64_t>(limit, file.size());
+    std::uint64_t at = start;
+    while (at < limit) {
+        const ScriptCode* code = table.CodeAt(file.substr(0, limit), at);
+        at += code ? code->Bytes.size() : 1;
+        if (code && code->Kind == CodeKind::EndOfLine)
+            break;
+    }
+    return at;
+}
+
+ReadBlockResult ReadBlock(std::string_view file, const ScriptTable& table, const Block& block)
+{
+    ReadBlockResult result;
+    result.block = block;
+    std::vector<std::uint64_t> starts;
+    if (block.IsText) {
+        const std::uint64_t last = std::min<std::uint64_t>(block.TextEnd + 1, file.size());
+        if (block.TextStart >= file.size())
+            result.Errors.push_back("the text starts at " + HexAddress(block.TextStart) + ", past the file's end");
+        for (std::uint64_t at = block.TextStart; at < last;) {
+            const std::uint64_t end = StringEnd(file, table, at, last);
+            result.Texts.push_back({at, end});
+            at = end;
+        }
+        return result;
+    }
+    for (std::uint64_t i = 0; i < block.Count; ++i) {
+        const std::uint64_t slot = block.Pointers + i * block.Format.Stride;
+        BlockPointer pointer{slot, i, 0, std::nullopt};
+        const std::optional<std::uint64_t> value = ReadPointer(file, slot, block.Format);
+        if (!value) {
+            result.Errors.push_back("slot " + std::to_string(i) + " (" + HexAddress(slot) + "): past the file's end");
+            continue;
+        }
+        pointer.Value = *value;
+        pointer.Target = PointerTarget(*value, block.Format, slot);
+        if (!pointer.Target || *pointer.Target >= file.size()) {
+            result.Errors.push_back("slot " + std::to_string(i) + " (" + HexAddress(slot) + "): its value " + HexAddress(*value)
+                                    + (pointer.Target ? " leads to " + HexAddress(*pointer.Target) + ", outside the file"
+                                                      : " is no address of the file"));
+            pointer.Target.reset();
+        } else {
+            starts.push_back(*pointer.Target);
+        }
+        result.Pointers.push_back(pointer);
+    }
+    std::ranges::sort(starts);
+    starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
+    for (const std::uint64_t start : starts) {
+        const std::uint64_t end = StringEnd(file, table, start, file.size());
+        if (!result.Texts.empty() && start < result.Texts.back().End)
+            result.Texts.back().End = std::max(result.Texts.back().End, end); // a pointer into a string
+        else
+            result.Texts.push_back({start, end});
+    }
+    return result;
+}
+
+std::vector<ScriptText> JoinTexts(const std::vector<ReadBlockResult>& blocks)
+{
+    std::vector<ScriptText> all;
+    for (const ReadBlockResult& block : blocks)
+        all.insert(all.end(), block.Texts.begin(), block.Texts.end());
+    std::ranges::sort(all, [](const ScriptText& a, const ScriptText& b) { return a.Start < b.Start; });
+    std::vector<ScriptText> joined;
+    for (const ScriptText& text : all) {
+        if (!joined.empty() && text.Start < joined.back().End)
+            joined.back().End = std::max(joined.back().End, text.End);
+        else
+            joined.push_back(text);
+    }
+    return joined;
+}
+
+namespace {
+
+// The lines of one stretch, and the pointers' writes at their places:
+// `writes` by offset, each a command line written before the text there.
+std::vector<std::string> Lay(std::string_view file, const ScriptTable& table, std::uint64_t start, std::uint64_t end,
+                             const std::map<std::uint64_t, std::vector<std::string>>& writes)
+{
+    std::vector<std::string> lines;
+    std::vector<Piece> pieces;
+    const auto flush = [&] {
+        if (!pieces.empty())
+            lines.push_back(FitLine(table, pieces));
+        pieces.clear();
+    };
+    const std::string_view text = file.substr(0, end);
+    auto nextWrite = writes.lower_bound(start);
+    for (std::uint64_t at = start; at < end;) {
+        if (nextWrite != writes.end() && nextWrite->first == at) {
+            flush();
+            lines.insert(lines.end(), nextWrite->second.begin(), nextWrite->second.end());
+            ++nextWrite;
+        }
+        const ScriptCode* code = table.CodeAt(text, at);
+        std::uint64_t length = code ? code->Bytes.size() : 1;
+        // A pointer into the middle of a code: the bytes before it are raw.
+        if (nextWrite != writes.end() && nextWrite->first > at && nextWrite->first < at + length) {
+            code = nullptr;
+            length = 1;
+        }
+        Piece piece{std::string(file.substr(at, length)), code ? code->Text : std::string(), code == nullptr};
+        pieces.push_back(std::move(piece));
+        at += length;
+        if (code && code->Ends())
+            flush();
+    }
+    flush();
+    return lines;
+}
+
+} // namespace
+
+std::vector<std::string> TextLines(std::string_view file, const ScriptTable& table, std::uint64_t start, std::uint64_t end)
+{
+    return Lay(file, table, start, end, {});
+}
+
+std::string WriteScript(std::string_view file, const ScriptTable& table, const std::vector<ReadBlockResult>& blocks,
+                        const std::string& tablePath)
+{
+    std::string script;
+    const auto line = [&script](const std::string& text) {
+        script += text;
+        script += '\n';
+    };
+    line("#VAR(Table, TABLE)");
+    line("#ADDTBL(\"" + tablePath + "\", Table)");
+    line("#ACTIVETBL(Table)");
+    // Each block's pointer, made with its header; the writes at their texts.
+    std::map<std::uint64_t, std::vector<std::pair<const ReadBlockResult*, const BlockPointer*>>> at;
+    for (std::size_t b = 0; b < blocks.size(); ++b) {
+        const ReadBlockResult& block = blocks[b];
+        if (block.block.IsText)
+            continue;
+        const PointerFormat& format = block.block.Format;
+        const std::string name = "Ptr" + std::to_string(b + 1);
+        line("");
+        line("#VAR(" + name + ", CUSTOMPOINTER)");
+        line("#HDR(" + DollarHex(static_cast<std::int64_t>(format.Header)) + ")");
+        line("#CREATEPTR(" + name + ", \"" + std::string(MappingName(format.Map)) + "\", " + DollarHex(format.Offset) + ", "
+             + std::to_string(format.Bits) + ")");
+        for (const BlockPointer& pointer : block.Pointers) {
+            if (pointer.Target)
+                at[*pointer.Target].emplace_back(&block, &pointer);
+        }
+    }
+    std::map<std::uint64_t, std::vector<std::string>> writes;
+    bool bigEndian = false;
+    // The byte order in force at each write, in the order they come.
+    for (auto& [target, pointers] : at) {
+        std::ranges::sort(pointers, [](const auto& a, const auto& b) { return a.second->Slot < b.second->Slot; });
+        for (const auto& [block, pointer] : pointers) {
+            std::vector<std::string>& lines = writes[target];
+            if (block->block.Format.BigEndian != bigEndian) {
+                bigEndian = block->block.Format.BigEndian;
+                lines.push_back(std::string("#ENDIANSWAP(\"") + (bigEndian ? "TRUE" : "FALSE") + "\")");
+            }
+            const auto index = static_cast<std::size_t>(block - blocks.data());
+            lines.push_back("#WRITE(Ptr" + std::to_string(index + 1) + ", " + DollarHex(static_cast<std::int64_t>(pointer->Slot)) + ")");
+        }
+    }
+    const std::vector<ScriptText> texts = JoinTexts(blocks);
+    for (std::size_t i = 0; i < texts.size();) {
+        // One region for a run of adjacent texts.
+        std::size_t last = i;
+        while (last + 1 < texts.size() && texts[last + 1].Start == texts[last].End)
+            ++last;
+        line("");
+        line("#JMP(" + DollarHex(static_cast<std::int64_t>(texts[i].Start)) + ", " + DollarHex(static_cast<std::int64_t>(texts[last].End - 1)) + ")");
+        for (const std::string& text : Lay(file, table, texts[i].Start, texts[last].End, writes))
+            line(text);
+        i = last + 1;
+    }
+    if (bigEndian)
+        line("#ENDIANSWAP(\"FALSE\")");
+    return script;
+}
+
+Coverage MeasureCoverage(std::string_view file, const ScriptTable& table, const std::vector<ScriptText>& texts)
+{
+    Coverage coverage;
+    for (const ScriptText& text : texts) {
+        const std::string_view part = file.substr(0, text.End);
+        for (std::uint64_t at = text.Start; at < text.End;) {
+            const ScriptCode* code = table.CodeAt(part, at);
+            if (!code) {
+                ++coverage.Unknown;
+                coverage.UnknownFirst.emplace(static_cast<unsigned char>(file[at]), at);
+                ++at;
+                continue;
+            }
+            (code->Ends() ? coverage.Control : coverage.Text) += code->Bytes.size();
+            ++coverage.Counts[code->Bytes];
+            at += code->Bytes.size();
+        }
+        coverage.Bytes += text.End - text.Start;
+    }
+    for (const ScriptCode& code : table.Codes()) {
+        if (!coverage.Counts.contains(code.Bytes))
+            coverage.Unused.push_back(&code);
+    }
+    return coverage;
+}
+
+} // namespace zelvane
