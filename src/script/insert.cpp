@@ -401,6 +401,9 @@ InsertResult InsertScript(std::string_view rom, std::string_view script, const s
             }
             PointerFormat format = *pointer->pointer;
             format.BigEndian = bigEndian; // the order in force at the write
+            // A 16-bit pointer reaches the bank its region starts in.
+            if (format.Bits == 16 && region)
+                format.Bank = MachineAddress(region->start, format.Map, format.Header).value_or(0) >> 16;
             pointers.push_back({number, slot, *position, format});
             // A pointer starts a string.
             stringOpen = false;
@@ -443,7 +446,8 @@ InsertResult InsertScript(std::string_view rom, std::string_view script, const s
         if (write.format.Bits == 16) {
             const std::uint64_t value = static_cast<std::uint64_t>(raw) & 0xFFFF;
             if (PointerTarget(value, write.format, write.slot) != write.target) {
-                here("a 16-bit pointer at " + Hex(write.slot) + " cannot reach the text at " + Hex(write.target) + ": it lies in another bank");
+                here("a 16-bit pointer at " + Hex(write.slot) + " cannot reach the text at " + Hex(write.target)
+                     + ": it lies past the bank its region starts in");
                 continue;
             }
         } else if (raw < 0 || static_cast<std::uint64_t>(raw) >= limit) {

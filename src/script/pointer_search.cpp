@@ -50,10 +50,12 @@ std::vector<std::int64_t> Offsets(int bits, Mapping map, std::uint64_t machine, 
             }
         }
     } else if (bits == 32) {
+        // A pointer holds the console's address: the file offset is the
+        // value less the base.
         for (const std::int64_t base : {0x08000000LL, 0x02000000LL, 0x06000000LL, 0x80000000LL, 0x00C00000LL})
-            offsets.push_back(base);
+            offsets.push_back(-base);
         if (const auto load = LoadAddress(file))
-            offsets.push_back(static_cast<std::int64_t>(*load) - 0x800);
+            offsets.push_back(-static_cast<std::int64_t>(*load));
     }
     std::ranges::sort(offsets);
     offsets.erase(std::unique(offsets.begin(), offsets.end()), offsets.end());
@@ -73,11 +75,23 @@ struct Starts {
         const ScriptCode* first = table.CodeAt(file, at);
         if (!first || first->Ends())
             return false;
-        if (at == 0)
+        if (at == 0 || std::ranges::any_of(ends, [&](const std::string& end) {
+                return end.size() <= at && file.compare(at - end.size(), end.size(), end) == 0;
+            }))
             return true;
-        return std::ranges::any_of(ends, [&](const std::string& end) {
-            return end.size() <= at && file.compare(at - end.size(), end.size(), end) == 0;
-        });
+        // The first string of a run follows other data: then it must read
+        // cleanly, two codes of text or more up to its end code.
+        std::size_t text = 0;
+        for (std::uint64_t next = at; next < file.size() && next < at + 512;) {
+            const ScriptCode* code = table.CodeAt(file, next);
+            if (!code)
+                return false;
+            if (code->Kind == CodeKind::EndOfLine)
+                return text >= 2;
+            text += code->Ends() ? 0 : 1;
+            next += code->Bytes.size();
+        }
+        return false;
     }
 };
 

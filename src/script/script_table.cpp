@@ -149,15 +149,7 @@ const ScriptCode* ScriptTable::CodeAt(std::string_view bytes, std::size_t at) co
 
 std::size_t ScriptTable::CharacterLength(std::string_view text, std::size_t at) const
 {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    std::size_t length = 1;
-    switch (m_encoding) {
-    case TextEncoding::EightBit: break;
-    case TextEncoding::EucJp: length = lead == 0x8F ? 3 : lead >= 0x8E ? 2 : 1; break;
-    case TextEncoding::ShiftJis: length = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC) ? 2 : 1; break;
-    case TextEncoding::Utf8: length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4; break;
-    }
-    return std::min(length, text.size() - at);
+    return std::max<std::size_t>(1, zelvane::CharacterLength(text, at, m_encoding));
 }
 
 ScriptTable::Encoded ScriptTable::Encode(std::string_view line) const
