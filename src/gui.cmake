@@ -29,6 +29,7 @@ target_sources(zelvane_gui PRIVATE
     editor/tool_bar.cpp
     editor/window_placement.cpp
     workbench/font_view.cpp
+    workbench/script_window.cpp
     workbench/glyph_font.cpp
     workbench/mapped_file.cpp
     workbench/relative_search_window.cpp

@@ -94,6 +94,7 @@ MenuActions BuildMenus(MainWindow& window)
     addItem(tools, "mnuRomView", QStringLiteral("&Anteprima ROM..."), {}, &MainWindow::mnuRomView_Click);
     addItem(tools, "mnuRelSearch", QStringLiteral("Ricerca &relativa..."), {}, &MainWindow::mnuRelSearch_Click);
     addItem(tools, "mnuFontView", QStringLiteral("&Font..."), {}, &MainWindow::mnuFontView_Click);
+    addItem(tools, "mnuScript", QStringLiteral("&Script..."), {}, &MainWindow::mnuScript_Click);
     tools->addSeparator();
     actions.showGlyphs = checkable(addItem(tools, "mnuShowGlyphs", QStringLiteral("Mostra &glifi"), {},
                                            [&window](bool on) { window.mnuShowGlyphs_Click(on); }));

@@ -21,6 +21,7 @@
 #include "workbench/glyph_font.h"
 #include "workbench/relative_search_window.h"
 #include "workbench/rom_view.h"
+#include "workbench/script_window.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -135,6 +136,7 @@ MainWindow::~MainWindow()
     delete m_romView;
     delete m_relSearch;
     delete m_fontView;
+    delete m_script;
 }
 
 void MainWindow::BuildGrid()
@@ -189,7 +191,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
         return;
     }
     for (QWidget* window : std::initializer_list<QWidget*>{m_extraLines, m_bookmarks, m_about, m_guide, m_edits->FindWindow(), m_romView,
-                                                           m_relSearch, m_fontView}) {
+                                                           m_relSearch, m_fontView, m_script}) {
         if (window)
             window->close();
     }
@@ -212,6 +214,27 @@ void MainWindow::mnuRomView_Click()
 {
     ShowManager(m_romView);
     m_romView->SetInputModeSource([this] { return m_inputMode; });
+    // A pointer table found for the selection goes to the script window.
+    m_romView->SetOfferBlock([this](const QString& file, const QString& spec) {
+        mnuScript_Click();
+        m_script->OfferBlock(file, spec);
+    });
+}
+
+void MainWindow::mnuScript_Click()
+{
+    // The script names the table's file: it is saved first.
+    const auto save = [this] {
+        m_files->Save();
+        return !m_document.IsUntitled() && !m_document.Modified;
+    };
+    const auto show = [this](const QString& file, qulonglong address) {
+        mnuRomView_Click();
+        if (m_romView->FileName() != file)
+            m_romView->OpenFile(file);
+        m_romView->ShowAddress(address);
+    };
+    ShowManager(m_script, save, show);
 }
 
 void MainWindow::mnuRelSearch_Click()

@@ -26,6 +26,7 @@ class FileCommands;
 class GuideWindow;
 class RelativeSearchWindow;
 class RomView;
+class ScriptWindow;
 class StatusBar;
 class TableGrid;
 class TableModel;
@@ -93,6 +94,7 @@ public slots:
     void mnuRomView_Click();
     void mnuRelSearch_Click();
     void mnuFontView_Click();
+    void mnuScript_Click();
     // Draws each cell's glyph from the open font, the window grown to fit.
     void mnuShowGlyphs_Click(bool shown);
     void mnuReadme_Click();
@@ -160,6 +162,7 @@ private:
     QPointer<RomView> m_romView;
     QPointer<RelativeSearchWindow> m_relSearch;
     QPointer<FontView> m_fontView;
+    QPointer<ScriptWindow> m_script;
     GlyphFont* m_glyphFont = nullptr;
 };
 

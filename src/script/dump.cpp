@@ -109,7 +109,7 @@ ReadBlockResult ReadBlock(std::string_view file, const ScriptTable& table, const
     if (block.IsText) {
         const std::uint64_t last = std::min<std::uint64_t>(block.TextEnd + 1, file.size());
         if (block.TextStart >= file.size())
-            result.Errors.push_back("the text starts at " + HexAddress(block.TextStart) + ", past the file's end");
+            result.Errors.push_back("il testo comincia a " + HexAddress(block.TextStart) + ", oltre la fine del file");
         for (std::uint64_t at = block.TextStart; at < last;) {
             const std::uint64_t end = StringEnd(file, table, at, last);
             result.Texts.push_back({at, end});
@@ -122,15 +122,15 @@ ReadBlockResult ReadBlock(std::string_view file, const ScriptTable& table, const
         BlockPointer pointer{slot, i, 0, std::nullopt};
         const std::optional<std::uint64_t> value = ReadPointer(file, slot, block.Format);
         if (!value) {
-            result.Errors.push_back("slot " + std::to_string(i) + " (" + HexAddress(slot) + "): past the file's end");
+            result.Errors.push_back("slot " + std::to_string(i) + " (" + HexAddress(slot) + "): oltre la fine del file");
             continue;
         }
         pointer.Value = *value;
         pointer.Target = PointerTarget(*value, block.Format, slot);
         if (!pointer.Target || *pointer.Target >= file.size()) {
-            result.Errors.push_back("slot " + std::to_string(i) + " (" + HexAddress(slot) + "): its value " + HexAddress(*value)
-                                    + (pointer.Target ? " leads to " + HexAddress(*pointer.Target) + ", outside the file"
-                                                      : " is no address of the file"));
+            result.Errors.push_back("slot " + std::to_string(i) + " (" + HexAddress(slot) + "): il suo valore " + HexAddress(*value)
+                                    + (pointer.Target ? " porta a " + HexAddress(*pointer.Target) + ", fuori dal file"
+                                                      : " non è un indirizzo del file"));
             pointer.Target.reset();
         } else {
             starts.push_back(*pointer.Target);
@@ -211,8 +211,47 @@ std::vector<std::string> TextLines(std::string_view file, const ScriptTable& tab
     return Lay(file, table, start, end, {});
 }
 
+ScriptPlan PlanScript(std::string_view file, const ScriptTable& table, const std::vector<ReadBlockResult>& blocks)
+{
+    ScriptPlan plan;
+    plan.Regions.clear();
+    const std::vector<ScriptText> texts = JoinTexts(blocks);
+    for (std::size_t i = 0; i < texts.size();) {
+        std::size_t last = i;
+        while (last + 1 < texts.size() && texts[last + 1].Start == texts[last].End)
+            ++last;
+        plan.Regions.push_back({texts[i].Start, texts[last].End});
+        i = last + 1;
+    }
+    // Where rows start: the regions' and strings' starts and every target.
+    std::map<std::uint64_t, std::vector<std::pair<std::size_t, std::uint64_t>>> starts;
+    for (const ScriptText& region : plan.Regions)
+        starts[region.Start];
+    for (std::size_t b = 0; b < blocks.size(); ++b) {
+        for (const ScriptText& text : blocks[b].Texts)
+            starts[text.Start];
+        for (const BlockPointer& pointer : blocks[b].Pointers) {
+            if (pointer.Target)
+                starts[*pointer.Target].emplace_back(b, pointer.Slot);
+        }
+    }
+    std::size_t region = 0;
+    for (auto at = starts.begin(); at != starts.end(); ++at) {
+        while (region < plan.Regions.size() && plan.Regions[region].End <= at->first)
+            ++region;
+        if (region == plan.Regions.size() || at->first < plan.Regions[region].Start)
+            continue;
+        const auto next = std::next(at);
+        const std::uint64_t end = next != starts.end() && next->first < plan.Regions[region].End ? next->first : plan.Regions[region].End;
+        ScriptRow row{at->first, end, at->second, region, TextLines(file, table, at->first, end)};
+        std::ranges::sort(row.Pointers, [](const auto& a, const auto& b) { return a.second < b.second; });
+        plan.Rows.push_back(std::move(row));
+    }
+    return plan;
+}
+
 std::string WriteScript(std::string_view file, const ScriptTable& table, const std::vector<ReadBlockResult>& blocks,
-                        const std::string& tablePath)
+                        const std::string& tablePath, const std::vector<std::vector<std::string>>& translated)
 {
     std::string script;
     const auto line = [&script](const std::string& text) {
@@ -222,50 +261,40 @@ std::string WriteScript(std::string_view file, const ScriptTable& table, const s
     line("#VAR(Table, TABLE)");
     line("#ADDTBL(\"" + tablePath + "\", Table)");
     line("#ACTIVETBL(Table)");
-    // Each block's pointer, made with its header; the writes at their texts.
-    std::map<std::uint64_t, std::vector<std::pair<const ReadBlockResult*, const BlockPointer*>>> at;
+    // Each block's pointer, made with its header.
     for (std::size_t b = 0; b < blocks.size(); ++b) {
-        const ReadBlockResult& block = blocks[b];
-        if (block.block.IsText)
+        if (blocks[b].block.IsText)
             continue;
-        const PointerFormat& format = block.block.Format;
+        const PointerFormat& format = blocks[b].block.Format;
         const std::string name = "Ptr" + std::to_string(b + 1);
         line("");
         line("#VAR(" + name + ", CUSTOMPOINTER)");
         line("#HDR(" + DollarHex(static_cast<std::int64_t>(format.Header)) + ")");
         line("#CREATEPTR(" + name + ", \"" + std::string(MappingName(format.Map)) + "\", " + DollarHex(format.Offset) + ", "
              + std::to_string(format.Bits) + ")");
-        for (const BlockPointer& pointer : block.Pointers) {
-            if (pointer.Target)
-                at[*pointer.Target].emplace_back(&block, &pointer);
-        }
     }
-    std::map<std::uint64_t, std::vector<std::string>> writes;
+    const ScriptPlan plan = PlanScript(file, table, blocks);
     bool bigEndian = false;
-    // The byte order in force at each write, in the order they come.
-    for (auto& [target, pointers] : at) {
-        std::ranges::sort(pointers, [](const auto& a, const auto& b) { return a.second->Slot < b.second->Slot; });
-        for (const auto& [block, pointer] : pointers) {
-            std::vector<std::string>& lines = writes[target];
-            if (block->block.Format.BigEndian != bigEndian) {
-                bigEndian = block->block.Format.BigEndian;
-                lines.push_back(std::string("#ENDIANSWAP(\"") + (bigEndian ? "TRUE" : "FALSE") + "\")");
-            }
-            const auto index = static_cast<std::size_t>(block - blocks.data());
-            lines.push_back("#WRITE(Ptr" + std::to_string(index + 1) + ", " + DollarHex(static_cast<std::int64_t>(pointer->Slot)) + ")");
+    std::size_t region = plan.Regions.size();
+    for (std::size_t r = 0; r < plan.Rows.size(); ++r) {
+        const ScriptRow& row = plan.Rows[r];
+        if (row.Region != region) {
+            region = row.Region;
+            line("");
+            line("#JMP(" + DollarHex(static_cast<std::int64_t>(plan.Regions[region].Start)) + ", "
+                 + DollarHex(static_cast<std::int64_t>(plan.Regions[region].End - 1)) + ")");
         }
-    }
-    const std::vector<ScriptText> texts = JoinTexts(blocks);
-    for (std::size_t i = 0; i < texts.size();) {
-        // One region for a run of adjacent texts.
-        std::size_t last = i;
-        while (last + 1 < texts.size() && texts[last + 1].Start == texts[last].End)
-            ++last;
-        line("");
-        line("#JMP(" + DollarHex(static_cast<std::int64_t>(texts[i].Start)) + ", " + DollarHex(static_cast<std::int64_t>(texts[last].End - 1)) + ")");
-        for (const std::string& text : Lay(file, table, texts[i].Start, texts[last].End, writes))
+        // The byte order in force at each write, in the order they come.
+        for (const auto& [block, slot] : row.Pointers) {
+            if (blocks[block].block.Format.BigEndian != bigEndian) {
+                bigEndian = blocks[block].block.Format.BigEndian;
+                line(std::string("#ENDIANSWAP(\"") + (bigEndian ? "TRUE" : "FALSE") + "\")");
+            }
+            line("#WRITE(Ptr" + std::to_string(block + 1) + ", " + DollarHex(static_cast<std::int64_t>(slot)) + ")");
+        }
+        const bool ownLines = r < translated.size() && !translated[r].empty();
+        for (const std::string& text : ownLines ? translated[r] : row.Lines)
             line(text);
-        i = last + 1;
     }
     if (bigEndian)
         line("#ENDIANSWAP(\"FALSE\")");

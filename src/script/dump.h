@@ -48,11 +48,29 @@ struct ReadBlockResult {
 // joined.
 [[nodiscard]] std::vector<ScriptText> JoinTexts(const std::vector<ReadBlockResult>& blocks);
 
+// The strings of the blocks as the script lays them out, in file order:
+// each from a pointer's target (or a string's start) to the next one or
+// its end, with the pointers that lead there (block and slot), the region
+// (a run of adjacent texts) it lies in, and its text lines.
+struct ScriptRow {
+    std::uint64_t Start = 0, End = 0;
+    std::vector<std::pair<std::size_t, std::uint64_t>> Pointers;
+    std::size_t Region = 0;
+    std::vector<std::string> Lines;
+};
+struct ScriptPlan {
+    std::vector<ScriptText> Regions;
+    std::vector<ScriptRow> Rows;
+};
+[[nodiscard]] ScriptPlan PlanScript(std::string_view file, const ScriptTable& table, const std::vector<ReadBlockResult>& blocks);
+
 // The script of the blocks, in the command language of script inserters;
 // `tablePath` is what #ADDTBL names. Encoding its text again through the
 // table gives the file's bytes: wherever it would not, the byte is <$XX>.
+// With `translated`, a row whose lines there are not empty is written
+// with them instead.
 [[nodiscard]] std::string WriteScript(std::string_view file, const ScriptTable& table, const std::vector<ReadBlockResult>& blocks,
-                                      const std::string& tablePath);
+                                      const std::string& tablePath, const std::vector<std::vector<std::string>>& translated = {});
 
 // The lines of text one stretch of the file is written as (no commands):
 // a break after each end code, each line encoding back to its bytes.

@@ -167,9 +167,9 @@ InsertResult InsertScript(std::string_view rom, std::string_view script, const s
         const std::uint64_t used = *position - region->start;
         result.Regions.push_back({region->start, region->last, used});
         if (region->last && *position > *region->last + 1)
-            error(region->overflowLine, "the text passes its region's end " + Hex(*region->last) + " (#JMP on line "
-                                            + std::to_string(region->line) + ") by " + std::to_string(*position - *region->last - 1)
-                                            + " bytes in all");
+            error(region->overflowLine, "il testo passa la fine della sua regione, " + Hex(*region->last) + " (#JMP alla riga "
+                                            + std::to_string(region->line) + "), di " + std::to_string(*position - *region->last - 1)
+                                            + " byte in tutto");
         region.reset();
     };
 
@@ -188,16 +188,16 @@ InsertResult InsertScript(std::string_view rom, std::string_view script, const s
         if (trimmed.front() != '#') {
             // Text, whole, through the active table.
             if (!active) {
-                error(number, "text before any #ACTIVETBL");
+                error(number, "testo prima di ogni #ACTIVETBL");
                 continue;
             }
             if (!position) {
-                error(number, "text before any #JMP");
+                error(number, "testo prima di ogni #JMP");
                 continue;
             }
             const ScriptTable::Encoded encoded = active->Encode(line);
             if (encoded.BadColumn) {
-                error(number, "column " + std::to_string(*encoded.BadColumn) + ": no code of the table writes \"" + encoded.BadCharacter + "\"");
+                error(number, "column " + std::to_string(*encoded.BadColumn) + ": nessun codice della tabella scrive \"" + encoded.BadCharacter + "\"");
                 continue;
             }
             if (!stringOpen) {
@@ -222,25 +222,25 @@ InsertResult InsertScript(std::string_view rom, std::string_view script, const s
         std::string command;
         std::vector<std::string> arguments;
         if (!SplitCommand(trimmed, command, arguments)) {
-            error(number, "not a command: write #NAME(argument, ...)");
+            error(number, "non è un comando: si scrive #NOME(argomento, ...)");
             continue;
         }
         const auto wants = [&](std::size_t count) {
             if (arguments.size() == count)
                 return true;
-            error(number, "#" + command + " takes " + std::to_string(count) + " arguments");
+            error(number, "#" + command + " vuole " + std::to_string(count) + " argomenti");
             return false;
         };
         const auto numberAt = [&](std::size_t index) -> std::optional<std::int64_t> {
             const std::optional<std::int64_t> value = ScriptNumber(arguments[index]);
             if (!value)
-                error(number, "#" + command + ": \"" + arguments[index] + "\" is no number ($HEX, $-HEX or decimal)");
+                error(number, "#" + command + ": \"" + arguments[index] + "\" non è un numero ($HEX, $-HEX o decimale)");
             return value;
         };
         const auto variable = [&](const std::string& varName, Variable::Type type) -> Variable* {
             const auto found = variables.find(varName);
             if (found == variables.end() || found->second.type != type) {
-                error(number, "#" + command + ": \"" + varName + "\" is no variable of the right kind");
+                error(number, "#" + command + ": \"" + varName + "\" non è una variabile del tipo giusto");
                 return nullptr;
             }
             return &found->second;
@@ -249,7 +249,7 @@ InsertResult InsertScript(std::string_view rom, std::string_view script, const s
             if (!wants(2))
                 continue;
             if (!ValidName(arguments[0])) {
-                error(number, "#VAR: \"" + arguments[0] + "\" is no valid name (two or more letters, digits or _, a letter first, no K)");
+                error(number, "#VAR: \"" + arguments[0] + "\" non è un nome valido (due o più lettere, cifre o _, prima una lettera, nessuna K)");
                 continue;
             }
             Variable made;
@@ -260,7 +260,7 @@ InsertResult InsertScript(std::string_view rom, std::string_view script, const s
             else if (arguments[1] == "POINTERTABLE")
                 made.type = Variable::Type::PointerTable;
             else {
-                error(number, "#VAR: unknown type \"" + arguments[1] + "\" (TABLE, CUSTOMPOINTER or POINTERTABLE)");
+                error(number, "#VAR: tipo sconosciuto \"" + arguments[1] + "\" (TABLE, CUSTOMPOINTER o POINTERTABLE)");
                 continue;
             }
             variables[arguments[0]] = std::move(made);
@@ -271,7 +271,7 @@ InsertResult InsertScript(std::string_view rom, std::string_view script, const s
             Variable* table = variable(arguments[1], Variable::Type::Table);
             if (!path || !table) {
                 if (!path)
-                    error(number, "#ADDTBL: the table's path goes in double quotes");
+                    error(number, "#ADDTBL: il percorso della tabella va tra virgolette");
                 continue;
             }
             const std::filesystem::path file = scriptPath.parent_path() / *path;
@@ -279,7 +279,7 @@ InsertResult InsertScript(std::string_view rom, std::string_view script, const s
             std::ostringstream bytes;
             bytes << in.rdbuf();
             if (!in) {
-                error(number, "#ADDTBL: cannot read " + file.string());
+                error(number, "#ADDTBL: impossibile leggere " + file.string());
                 continue;
             }
             std::string why;
@@ -291,7 +291,7 @@ InsertResult InsertScript(std::string_view rom, std::string_view script, const s
                 continue;
             if (Variable* table = variable(arguments[0], Variable::Type::Table)) {
                 if (!table->table)
-                    error(number, "#ACTIVETBL: no table was added to \"" + arguments[0] + "\"");
+                    error(number, "#ACTIVETBL: nessuna tabella aggiunta a \"" + arguments[0] + "\"");
                 else
                     active = &*table->table;
             }
@@ -307,7 +307,7 @@ InsertResult InsertScript(std::string_view rom, std::string_view script, const s
             if (value == "TRUE" || value == "FALSE")
                 bigEndian = *value == "TRUE";
             else
-                error(number, "#ENDIANSWAP takes \"TRUE\" or \"FALSE\"");
+                error(number, "#ENDIANSWAP vuole \"TRUE\" o \"FALSE\"");
         } else if (command == "CREATEPTR") {
             if (!wants(4))
                 continue;
@@ -317,9 +317,9 @@ InsertResult InsertScript(std::string_view rom, std::string_view script, const s
             const auto offset = numberAt(2);
             const auto bits = numberAt(3);
             if (!mapping)
-                error(number, "#CREATEPTR: the map is \"LINEAR\", \"LOROM00\", \"LOROM80\", \"HIROM\" or \"GB\"");
+                error(number, "#CREATEPTR: la mappa è \"LINEAR\", \"LOROM00\", \"LOROM80\", \"HIROM\" o \"GB\"");
             if (bits && *bits != 16 && *bits != 24 && *bits != 32)
-                error(number, "#CREATEPTR: pointers are of 16, 24 or 32 bits");
+                error(number, "#CREATEPTR: i puntatori sono di 16, 24 o 32 bit");
             if (!pointer || !mapping || !offset || !bits || (*bits != 16 && *bits != 24 && *bits != 32))
                 continue;
             PointerFormat format;
@@ -343,7 +343,7 @@ InsertResult InsertScript(std::string_view rom, std::string_view script, const s
             table->made = true;
         } else if (command == "JMP") {
             if (arguments.size() != 1 && arguments.size() != 2) {
-                error(number, "#JMP takes a start and, after it, the last byte");
+                error(number, "#JMP vuole un inizio e, dopo, l'ultimo byte");
                 continue;
             }
             const auto start = numberAt(0);
@@ -356,16 +356,16 @@ InsertResult InsertScript(std::string_view rom, std::string_view script, const s
             stringOpen = false;
         } else if (command == "WRITE") {
             if (arguments.empty() || arguments.size() > 2) {
-                error(number, "#WRITE takes a pointer and an address, or a pointer table and perhaps a slot");
+                error(number, "#WRITE vuole un puntatore e un indirizzo, o una tabella di puntatori e forse una posizione");
                 continue;
             }
             const auto found = variables.find(arguments[0]);
             if (found == variables.end() || found->second.type == Variable::Type::Table) {
-                error(number, "#WRITE: \"" + arguments[0] + "\" is no pointer or pointer table");
+                error(number, "#WRITE: \"" + arguments[0] + "\" non è un puntatore né una tabella di puntatori");
                 continue;
             }
             if (!position) {
-                error(number, "#WRITE before any #JMP: there is no text position yet");
+                error(number, "#WRITE prima di ogni #JMP: non c'è ancora una posizione del testo");
                 continue;
             }
             Variable& target = found->second;
@@ -373,7 +373,7 @@ InsertResult InsertScript(std::string_view rom, std::string_view script, const s
             const Variable* pointer = &target;
             if (target.type == Variable::Type::Pointer) {
                 if (arguments.size() != 2) {
-                    error(number, "#WRITE(" + arguments[0] + ", $ADDRESS): the pointer's address is missing");
+                    error(number, "#WRITE(" + arguments[0] + ", $INDIRIZZO): manca l'indirizzo del puntatore");
                     continue;
                 }
                 const auto address = numberAt(1);
@@ -382,7 +382,7 @@ InsertResult InsertScript(std::string_view rom, std::string_view script, const s
                 slot = static_cast<std::uint64_t>(*address);
             } else {
                 if (!target.made) {
-                    error(number, "#WRITE: \"" + arguments[0] + "\" has no #PTRTBL");
+                    error(number, "#WRITE: \"" + arguments[0] + "\" non ha #PTRTBL");
                     continue;
                 }
                 if (arguments.size() == 2) {
@@ -396,7 +396,7 @@ InsertResult InsertScript(std::string_view rom, std::string_view script, const s
                 pointer = &variables[target.pointerName];
             }
             if (!pointer->pointer) {
-                error(number, "#WRITE: the pointer has no #CREATEPTR");
+                error(number, "#WRITE: il puntatore non ha #CREATEPTR");
                 continue;
             }
             PointerFormat format = *pointer->pointer;
@@ -408,7 +408,7 @@ InsertResult InsertScript(std::string_view rom, std::string_view script, const s
             // A pointer starts a string.
             stringOpen = false;
         } else {
-            error(number, "unknown command #" + command);
+            error(number, "comando sconosciuto #" + command);
         }
     }
     closeRegion();
@@ -421,18 +421,18 @@ InsertResult InsertScript(std::string_view rom, std::string_view script, const s
         const auto& before = regions[i - 1];
         if (regions[i].Start < before.Start + std::max<std::uint64_t>(before.Used, before.Last ? *before.Last + 1 - before.Start : 0)
             && regions[i].Used > 0 && before.Used > 0)
-            result.Errors.push_back(name + ": the regions at " + Hex(before.Start) + " and " + Hex(regions[i].Start) + " overlap");
+            result.Errors.push_back(name + ": le regioni a " + Hex(before.Start) + " e " + Hex(regions[i].Start) + " si sovrappongono");
     }
     for (const PointerWrite& write : pointers) {
         const auto size = static_cast<std::uint64_t>(write.format.Bits / 8);
         const auto here = [&](const std::string& message) { error(write.line, message); };
         if (write.slot + size > rom.size()) {
-            here("the pointer at " + Hex(write.slot) + " lies past the file's end");
+            here("il puntatore a " + Hex(write.slot) + " è oltre la fine del file");
             continue;
         }
         for (const TextWrite& text : texts) {
             if (text.at < write.slot + size && write.slot < text.at + text.bytes.size()) {
-                here("text written over the pointer at " + Hex(write.slot));
+                here("testo scritto sopra il puntatore a " + Hex(write.slot));
                 break;
             }
         }
@@ -440,18 +440,18 @@ InsertResult InsertScript(std::string_view rom, std::string_view script, const s
         const std::int64_t raw = machine ? static_cast<std::int64_t>(*machine) - write.format.Offset : -1;
         const std::uint64_t limit = std::uint64_t{1} << write.format.Bits;
         if (!machine) {
-            here("the text at " + Hex(write.target) + " has no " + std::string(MappingName(write.format.Map)) + " address");
+            here("il testo a " + Hex(write.target) + " non ha un indirizzo " + std::string(MappingName(write.format.Map)));
             continue;
         }
         if (write.format.Bits == 16) {
             const std::uint64_t value = static_cast<std::uint64_t>(raw) & 0xFFFF;
             if (PointerTarget(value, write.format, write.slot) != write.target) {
-                here("a 16-bit pointer at " + Hex(write.slot) + " cannot reach the text at " + Hex(write.target)
-                     + ": it lies past the bank its region starts in");
+                here("il puntatore a 16 bit a " + Hex(write.slot) + " non raggiunge il testo a " + Hex(write.target)
+                     + ": è oltre il banco dove comincia la sua regione");
                 continue;
             }
         } else if (raw < 0 || static_cast<std::uint64_t>(raw) >= limit) {
-            here("the pointer at " + Hex(write.slot) + " would wrap: the text at " + Hex(write.target) + " is out of its reach");
+            here("il puntatore a " + Hex(write.slot) + " ripartirebbe da zero: il testo a " + Hex(write.target) + " è fuori dalla sua portata");
             continue;
         }
     }
@@ -470,12 +470,12 @@ InsertResult InsertScript(std::string_view rom, std::string_view script, const s
     }
     // The report: each region's room, and the strings that grew most.
     for (const InsertResult::Region& region : result.Regions) {
-        std::string line = "region " + Hex(region.Start);
+        std::string line = "regione " + Hex(region.Start);
         if (region.Last)
-            line += "-" + Hex(*region.Last) + ": " + std::to_string(region.Used) + " bytes used, "
-                    + std::to_string(*region.Last + 1 - region.Start - region.Used) + " free";
+            line += "-" + Hex(*region.Last) + ": " + std::to_string(region.Used) + " byte usati, "
+                    + std::to_string(*region.Last + 1 - region.Start - region.Used) + " liberi";
         else
-            line += ": " + std::to_string(region.Used) + " bytes, no bound";
+            line += ": " + std::to_string(region.Used) + " byte, senza limite";
         result.Report.push_back(line);
     }
     if (active) {
@@ -490,7 +490,7 @@ InsertResult InsertScript(std::string_view rom, std::string_view script, const s
         }
         std::ranges::stable_sort(growths, [](const Growth& a, const Growth& b) { return a.grew > b.grew; });
         for (std::size_t i = 0; i < growths.size() && i < 5 && growths[i].grew > 0; ++i)
-            result.Report.push_back("line " + std::to_string(growths[i].line) + ": " + std::to_string(growths[i].grew) + " bytes longer");
+            result.Report.push_back("riga " + std::to_string(growths[i].line) + ": " + std::to_string(growths[i].grew) + " byte in più");
     }
     return result;
 }
@@ -499,7 +499,7 @@ bool MakeIps(std::string_view from, std::string_view to, std::string& patch, std
 {
     constexpr std::uint64_t Limit = 0x1000000; // three-byte offsets
     if (to.size() > Limit || from.size() > Limit) {
-        error = "IPS addresses at most 16 MiB: use --bps";
+        error = "IPS arriva al massimo a 16 MiB: usa --bps";
         return false;
     }
     patch = "PATCH";

@@ -196,7 +196,7 @@ std::optional<Block> ParseBlock(std::string_view spec, std::string& error)
         spec = comma == std::string_view::npos ? std::string_view() : spec.substr(comma + 1);
         const std::size_t equals = item.find('=');
         if (equals == std::string_view::npos) {
-            error = "\"" + std::string(item) + "\" is not key=value";
+            error = "\"" + std::string(item) + "\" non è chiave=valore";
             return std::nullopt;
         }
         const std::string key(item.substr(0, equals));
@@ -204,7 +204,7 @@ std::optional<Block> ParseBlock(std::string_view spec, std::string& error)
         const auto number = [&](std::int64_t minimum) -> std::optional<std::int64_t> {
             const std::optional<std::int64_t> parsed = ParseNumber(value);
             if (!parsed || *parsed < minimum) {
-                error = "bad value for " + key + ": \"" + std::string(value) + "\"";
+                error = "valore non valido per " + key + ": \"" + std::string(value) + "\"";
                 return std::nullopt;
             }
             return parsed;
@@ -224,13 +224,13 @@ std::optional<Block> ParseBlock(std::string_view spec, std::string& error)
         } else if (key == "bits") {
             const auto n = number(0);
             if (!n || (*n != 16 && *n != 24 && *n != 32)) {
-                error = "bits must be 16, 24 or 32";
+                error = "bits vale 16, 24 o 32";
                 return std::nullopt;
             }
             block.Format.Bits = static_cast<int>(*n);
         } else if (key == "endian") {
             if (value != "little" && value != "big") {
-                error = "endian must be little or big";
+                error = "endian vale little o big";
                 return std::nullopt;
             }
             block.Format.BigEndian = value == "big";
@@ -243,14 +243,14 @@ std::optional<Block> ParseBlock(std::string_view spec, std::string& error)
         } else if (key == "map") {
             const std::optional<Mapping> map = ParseMapping(value);
             if (!map) {
-                error = "map must be LINEAR, LOROM00, LOROM80, HIROM or GB";
+                error = "map vale LINEAR, LOROM00, LOROM80, HIROM o GB";
                 return std::nullopt;
             }
             block.Format.Map = *map;
         } else if (key == "offset") {
             const std::optional<std::int64_t> n = ParseNumber(value);
             if (!n) {
-                error = "bad value for offset: \"" + std::string(value) + "\"";
+                error = "valore non valido per offset: \"" + std::string(value) + "\"";
                 return std::nullopt;
             }
             block.Format.Offset = *n;
@@ -269,32 +269,32 @@ std::optional<Block> ParseBlock(std::string_view spec, std::string& error)
             const std::optional<std::int64_t> start = dash == std::string_view::npos ? std::nullopt : ParseNumber(value.substr(0, dash));
             const std::optional<std::int64_t> end = dash == std::string_view::npos ? std::nullopt : ParseNumber(value.substr(dash + 1));
             if (!start || !end || *start < 0 || *end < *start) {
-                error = "text must be START-END, START <= END";
+                error = "text vale INIZIO-FINE, con INIZIO <= FINE";
                 return std::nullopt;
             }
             block.IsText = true;
             block.TextStart = static_cast<std::uint64_t>(*start);
             block.TextEnd = static_cast<std::uint64_t>(*end);
         } else {
-            error = "unknown key \"" + key + "\"";
+            error = "chiave sconosciuta \"" + key + "\"";
             return std::nullopt;
         }
     }
     if (block.IsText) {
         if (pointers || count) {
-            error = "text= takes no pointers";
+            error = "text= non vuole puntatori";
             return std::nullopt;
         }
         return block;
     }
     if (!pointers || !count) {
-        error = "a block needs pointers= and count= (or text=START-END)";
+        error = "un blocco vuole pointers= e count= (o text=INIZIO-FINE)";
         return std::nullopt;
     }
     if (!stride)
         block.Format.Stride = static_cast<std::uint64_t>(block.Format.Bits / 8);
     if (block.Format.Bank && block.Format.Bits != 16) {
-        error = "bank= is for 16-bit pointers";
+        error = "bank= è per i puntatori a 16 bit";
         return std::nullopt;
     }
     return block;

@@ -77,7 +77,7 @@ std::optional<ScriptTable> ScriptTable::Read(std::string_view fileBytes, std::st
             if (made.Text.empty()) {
                 made.Text = sign == '/' ? "<END>" : "<LINE>";
                 if (sign == '*')
-                    table.m_warnings.push_back({number, "a bare *" + HexText(made.Bytes) + " is <LINE> only to some inserters: write *"
+                    table.m_warnings.push_back({number, "*" + HexText(made.Bytes) + " da solo è <LINE> solo per alcuni inseritori: scrivi *"
                                                             + HexText(made.Bytes) + "=<LINE>"});
             }
             std::string key = made.Bytes;
@@ -87,14 +87,14 @@ std::optional<ScriptTable> ScriptTable::Read(std::string_view fileBytes, std::st
         case TableLine::Kind::Code: {
             const std::string code(1, static_cast<char>(kind.code));
             if (kind.text.empty())
-                table.m_warnings.push_back({number, "an empty value: write the code's text, or remove the line"});
+                table.m_warnings.push_back({number, "un valore vuoto: scrivi il testo del codice, o togli la riga"});
             last[code] = {{code, std::string(kind.text), CodeKind::Text, number}, kind.text.empty()};
             break;
         }
         case TableLine::Kind::Special: mark(std::string(1, static_cast<char>(kind.code)), line.front(), kind.text); break;
         case TableLine::Kind::Extra: {
             if (line.starts_with('#') || line.starts_with(';') || line.starts_with("//")) {
-                table.m_warnings.push_back({number, "a comment line: strict inserters refuse it; keep comments in another file"});
+                table.m_warnings.push_back({number, "una riga di commento: gli inseritori rigidi la rifiutano; tieni i commenti in un altro file"});
                 break;
             }
             const std::optional<MultiByteCode> code = ParseMultiByteCode(line);
@@ -105,7 +105,7 @@ std::optional<ScriptTable> ScriptTable::Read(std::string_view fileBytes, std::st
                 break;
             }
             if (code->Value.empty())
-                table.m_warnings.push_back({number, "an empty value: write the code's text, or remove the line"});
+                table.m_warnings.push_back({number, "un valore vuoto: scrivi il testo del codice, o togli la riga"});
             last[code->Code] = {{code->Code, std::string(code->Value), CodeKind::Text, number}, code->Value.empty()};
             break;
         }

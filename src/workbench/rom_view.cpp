@@ -6,10 +6,13 @@
 #include "document/code_pages.h"
 #include "document/table_change.h"
 #include "document/table_document.h"
+#include "document/table_writer.h"
 #include "kana/romaji_conversion.h"
 #include "rom/rom_text.h"
+#include "script/pointer_search.h"
 
 #include <QAction>
+#include <QMenu>
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -56,6 +59,9 @@ const auto MoreHits = QStringLiteral("… e altri %1 risultati");
 const auto BadHex = QStringLiteral("Dopo $ scrivi coppie di cifre esadecimali, per esempio $82A0.");
 const auto Unwritable = QStringLiteral("Nessun codice della tabella scrive «%1».");
 const auto BookmarkStep = QStringLiteral("segnalibro");
+const auto FindPointers = QStringLiteral("Trova &puntatori");
+const auto NoPointers = QStringLiteral("Nessuna tabella di puntatori porta a 0x%1.");
+const auto PointerTable = QStringLiteral("%1 puntatori da 0x%2, %3 bit, %4");
 const auto BookmarkTitle = QStringLiteral("Aggiungi segnalibro");
 const auto BookmarksFull = QStringLiteral("Tutti i 31 segnalibri sono in uso.");
 const auto AddressTooFar = QStringLiteral("Un segnalibro indica un indirizzo fino a 7FFFFFFF.");
@@ -212,10 +218,13 @@ RomView::RomView(TableNotifier& notifier, QWidget* parent)
     findButton->setObjectName(QStringLiteral("cmdRomFind"));
     auto* bookmarkButton = new QPushButton(Texts::AddBookmark, this);
     bookmarkButton->setObjectName(QStringLiteral("cmdRomBookmark"));
+    auto* pointersButton = new QPushButton(Texts::FindPointers, this);
+    pointersButton->setObjectName(QStringLiteral("cmdRomPointers"));
     findRow->addWidget(new QLabel(Texts::Find, this));
     findRow->addWidget(m_find, 1);
     findRow->addWidget(findButton);
     findRow->addWidget(bookmarkButton);
+    findRow->addWidget(pointersButton);
     layout->addLayout(findRow);
     m_hitList = new QListWidget(this);
     m_hitList->setObjectName(QStringLiteral("lstRomHits"));
@@ -260,6 +269,7 @@ RomView::RomView(TableNotifier& notifier, QWidget* parent)
     connect(m_find, &QLineEdit::returnPressed, this, [this] { FindNext(+1); });
     connect(findButton, &QPushButton::clicked, this, [this] { FindNext(+1); });
     connect(bookmarkButton, &QPushButton::clicked, this, &RomView::AddBookmark);
+    connect(pointersButton, &QPushButton::clicked, this, &RomView::cmdRomPointers_Click);
     connect(m_hitList, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
         const std::uint64_t hit = item->data(Qt::UserRole).toULongLong();
         const auto found = std::ranges::lower_bound(m_hits, hit);
@@ -761,6 +771,41 @@ void RomView::AddBookmark()
     (*change.BookmarksAfter)[slot] = {static_cast<std::int32_t>(address), std::move(title)};
     m_notifier.Make(std::move(change), Texts::BookmarkStep);
     m_status->setText(Texts::BookmarkAdded.arg(HexNumber(address)));
+}
+
+void RomView::cmdRomPointers_Click()
+{
+    const std::string_view bytes = m_file.Bytes();
+    if (bytes.empty())
+        return;
+    // The table as it now is, whether saved or not: its end codes say where
+    // strings start.
+    std::string tableBytes;
+    if (!FormatTable(m_notifier.document(), tableBytes))
+        return;
+    std::string error;
+    const std::optional<ScriptTable> table = ScriptTable::Read(tableBytes, error);
+    if (!table)
+        return;
+    const std::vector<FoundTable> found = FindPointerTables(bytes, *table, m_selFrom);
+    if (found.empty()) {
+        m_status->setText(Texts::NoPointers.arg(m_selFrom, 0, 16));
+        return;
+    }
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("mnuRomPointers"));
+    for (std::size_t i = 0; i < found.size() && i < 12; ++i) {
+        const Block& block = found[i].block;
+        const QString spec = QString::fromStdString(BlockSpec(block));
+        QAction* item = menu.addAction(Texts::PointerTable.arg(block.Count).arg(block.Pointers, 0, 16).arg(block.Format.Bits)
+                                           .arg(QString::fromLatin1(MappingName(block.Format.Map))));
+        item->setToolTip(spec);
+        connect(item, &QAction::triggered, this, [this, spec] {
+            if (m_offer)
+                m_offer(m_file.Name(), spec);
+        });
+    }
+    menu.exec(mapToGlobal(rect().center()));
 }
 
 bool RomView::eventFilter(QObject* watched, QEvent* event)

@@ -48,6 +48,9 @@ public:
     Q_INVOKABLE qulonglong topAddress() const { return m_top; }
     // The file shown, empty before one is opened.
     [[nodiscard]] QString FileName() const { return m_file.Bytes().empty() ? QString() : m_file.Name(); }
+    // Where a pointer table found for the selection is offered (the file
+    // and the block's SPEC).
+    void SetOfferBlock(std::function<void(const QString&, const QString&)> offer) { m_offer = std::move(offer); }
     // Where typed romaji becomes kana in the find box: the editor's mode.
     void SetInputModeSource(std::function<InputMode()> source) { m_inputMode = std::move(source); }
 
@@ -60,6 +63,9 @@ public slots:
     void FindNext(int direction = +1);
     // A bookmark at the selection, titled with the selected text.
     void AddBookmark();
+    // The pointer tables that lead to the selection's first byte, to choose
+    // one for the script window.
+    void cmdRomPointers_Click();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -104,6 +110,7 @@ private:
 
     TableNotifier& m_notifier;
     std::function<InputMode()> m_inputMode;
+    std::function<void(const QString&, const QString&)> m_offer;
     MappedFile m_file;
     std::unique_ptr<RomCodes> m_codes;
     std::uint64_t m_codesMade = 0; // counts the codes made, one per table change

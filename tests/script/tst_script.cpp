@@ -266,7 +266,7 @@ void ScriptTest::overflow_by_one_writes_nothing()
     const InsertResult result = InsertScript(std::string(16, '\0'), script, path);
     QCOMPARE(result.Errors.size(), std::size_t{2});
     QVERIFY(result.Errors[0].starts_with(path + ":8: column 2: "));
-    QVERIFY2(result.Errors[1].starts_with(path + ":7: ") && result.Errors[1].find("by 1 bytes") != std::string::npos,
+    QVERIFY2(result.Errors[1].starts_with(path + ":7: ") && result.Errors[1].find("di 1 byte in tutto") != std::string::npos,
              result.Errors[1].c_str());
 }
 

@@ -45,7 +45,7 @@ void ScriptToolTest::runs_data()
     QTest::newRow("dump") << QStringList{"dump", "game.bin", "--table", "game.tbl", "--block", block} << 0
                           << "#WRITE(Ptr1, $0)\nHI<END>\n#WRITE(Ptr1, $2)\nA<END>\n" << "" << "";
     QTest::newRow("insert_with_patches") << QStringList{"insert", "game.bin", "--script", "ok.txt", "--output", "new.bin", "--ips", "p.ips", "--bps", "p.bps"}
-                                         << 0 << "region $4: 5 bytes" << "" << "p.bps";
+                                         << 0 << "regione $4: 5 byte" << "" << "p.bps";
     QTest::newRow("errors_write_nothing") << QStringList{"insert", "game.bin", "--script", "over.txt", "--output", "bad.bin", "--ips", "bad.ips"}
                                           << 1 << "" << "over.txt:6: column 2" << "!bad.bin";
     QTest::newRow("every_error_listed") << QStringList{"insert", "game.bin", "--script", "over.txt", "--output", "bad.bin"}
