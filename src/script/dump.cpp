@@ -4,6 +4,8 @@
 #include "document/code_pages.h"
 
 #include <algorithm>
+#include <array>
+#include <climits>
 #include <set>
 
 namespace zelvane {
@@ -304,24 +306,36 @@ std::string WriteScript(std::string_view file, const ScriptTable& table, const s
 Coverage MeasureCoverage(std::string_view file, const ScriptTable& table, const std::vector<ScriptText>& texts)
 {
     Coverage coverage;
+    // Counted by code and by byte first, named once at the end.
+    std::vector<std::uint64_t> counts(table.Codes().size(), 0);
+    std::array<std::uint64_t, 256> unknownFirst;
+    unknownFirst.fill(UINT64_MAX);
     for (const ScriptText& text : texts) {
         const std::string_view part = file.substr(0, text.End);
         for (std::uint64_t at = text.Start; at < text.End;) {
             const ScriptCode* code = table.CodeAt(part, at);
             if (!code) {
                 ++coverage.Unknown;
-                coverage.UnknownFirst.emplace(static_cast<unsigned char>(file[at]), at);
+                std::uint64_t& first = unknownFirst[static_cast<unsigned char>(file[at])];
+                first = std::min(first, at);
                 ++at;
                 continue;
             }
             (code->Ends() ? coverage.Control : coverage.Text) += code->Bytes.size();
-            ++coverage.Counts[code->Bytes];
+            ++counts[static_cast<std::size_t>(code - table.Codes().data())];
             at += code->Bytes.size();
         }
         coverage.Bytes += text.End - text.Start;
     }
-    for (const ScriptCode& code : table.Codes()) {
-        if (!coverage.Counts.contains(code.Bytes))
+    for (std::size_t byte = 0; byte < unknownFirst.size(); ++byte) {
+        if (unknownFirst[byte] != UINT64_MAX)
+            coverage.UnknownFirst.emplace(static_cast<unsigned char>(byte), unknownFirst[byte]);
+    }
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+        const ScriptCode& code = table.Codes()[i];
+        if (counts[i] > 0)
+            coverage.Counts.emplace(code.Bytes, counts[i]);
+        else
             coverage.Unused.push_back(&code);
     }
     return coverage;

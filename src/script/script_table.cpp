@@ -116,22 +116,38 @@ std::optional<ScriptTable> ScriptTable::Read(std::string_view fileBytes, std::st
         if (!given.empty)
             table.m_codes.push_back(std::move(given.code));
     }
+    table.m_oneByte.fill(-1);
     for (std::size_t i = 0; i < table.m_codes.size(); ++i) {
         const ScriptCode& code = table.m_codes[i];
         table.m_longest = std::max(table.m_longest, code.Bytes.size());
-        table.m_byBytes[static_cast<unsigned char>(code.Bytes.front())].push_back(i);
-        if (!code.Text.empty())
-            table.m_byText[static_cast<unsigned char>(code.Text.front())].push_back(i);
+        const auto index = static_cast<std::int32_t>(i);
+        if (code.Bytes.size() == 1) {
+            table.m_oneByte[static_cast<unsigned char>(code.Bytes[0])] = index;
+        } else if (code.Bytes.size() == 2) {
+            if (table.m_twoBytes.empty())
+                table.m_twoBytes.assign(65536, -1);
+            table.m_twoBytes[static_cast<unsigned char>(code.Bytes[0]) << 8 | static_cast<unsigned char>(code.Bytes[1])] = index;
+        } else {
+            auto length = std::ranges::find(table.m_longer, code.Bytes.size(), &std::pair<std::size_t, Index>::first);
+            if (length == table.m_longer.end()) {
+                table.m_longer.emplace_back(code.Bytes.size(), Index{});
+                length = table.m_longer.end() - 1;
+            }
+            length->second.emplace(code.Bytes, i);
+        }
+        if (code.Text.empty())
+            continue;
+        // Of two codes with one text, the earlier line's writes it.
+        const auto [found, added] = table.m_byText.emplace(code.Text, i);
+        if (!added && code.Line < table.m_codes[found->second].Line)
+            found->second = i;
+        std::vector<std::size_t>& lengths = table.m_textLengths[static_cast<unsigned char>(code.Text.front())];
+        if (std::ranges::find(lengths, code.Text.size()) == lengths.end())
+            lengths.push_back(code.Text.size());
     }
-    for (auto& list : table.m_byBytes)
-        std::ranges::stable_sort(list, [&](std::size_t a, std::size_t b) { return table.m_codes[a].Bytes.size() > table.m_codes[b].Bytes.size(); });
-    for (auto& list : table.m_byText) {
-        std::ranges::sort(list, [&](std::size_t a, std::size_t b) {
-            const ScriptCode& x = table.m_codes[a];
-            const ScriptCode& y = table.m_codes[b];
-            return x.Text.size() != y.Text.size() ? x.Text.size() > y.Text.size() : x.Line < y.Line;
-        });
-    }
+    std::ranges::sort(table.m_longer, std::greater<>(), &std::pair<std::size_t, Index>::first);
+    for (auto& lengths : table.m_textLengths)
+        std::ranges::sort(lengths, std::greater<>());
     return table;
 }
 
@@ -139,12 +155,20 @@ const ScriptCode* ScriptTable::CodeAt(std::string_view bytes, std::size_t at) co
 {
     if (at >= bytes.size())
         return nullptr;
-    for (const std::size_t i : m_byBytes[static_cast<unsigned char>(bytes[at])]) {
-        const std::string& code = m_codes[i].Bytes;
-        if (bytes.substr(at, code.size()) == code)
-            return &m_codes[i];
+    const std::size_t room = bytes.size() - at;
+    for (const auto& [length, codes] : m_longer) {
+        if (length > room)
+            continue;
+        if (const auto found = codes.find(bytes.substr(at, length)); found != codes.end())
+            return &m_codes[found->second];
     }
-    return nullptr;
+    if (room >= 2 && !m_twoBytes.empty()) {
+        const std::int32_t index = m_twoBytes[static_cast<unsigned char>(bytes[at]) << 8 | static_cast<unsigned char>(bytes[at + 1])];
+        if (index >= 0)
+            return &m_codes[static_cast<std::size_t>(index)];
+    }
+    const std::int32_t index = m_oneByte[static_cast<unsigned char>(bytes[at])];
+    return index >= 0 ? &m_codes[static_cast<std::size_t>(index)] : nullptr;
 }
 
 std::size_t ScriptTable::CharacterLength(std::string_view text, std::size_t at) const
@@ -169,10 +193,11 @@ ScriptTable::Encoded ScriptTable::Encode(std::string_view line) const
             continue;
         }
         const ScriptCode* found = nullptr;
-        for (const std::size_t i : m_byText[static_cast<unsigned char>(line[at])]) {
-            const std::string& text = m_codes[i].Text;
-            if (at + text.size() <= line.size() && boundary[at + text.size()] && line.substr(at, text.size()) == text) {
-                found = &m_codes[i];
+        for (const std::size_t length : m_textLengths[static_cast<unsigned char>(line[at])]) {
+            if (at + length > line.size() || !boundary[at + length])
+                continue;
+            if (const auto code = m_byText.find(line.substr(at, length)); code != m_byText.end()) {
+                found = &m_codes[code->second];
                 break;
             }
         }

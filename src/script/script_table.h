@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace zelvane {
@@ -62,14 +63,26 @@ public:
     [[nodiscard]] std::size_t CharacterLength(std::string_view text, std::size_t at) const;
 
 private:
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const noexcept { return std::hash<std::string_view>{}(text); }
+    };
+    using Index = std::unordered_map<std::string, std::size_t, Hash, std::equal_to<>>;
+
     TextEncoding m_encoding = TextEncoding::EightBit;
     std::vector<ScriptCode> m_codes;
     std::vector<TableWarning> m_warnings;
     std::size_t m_longest = 1;
-    // By first byte: codes (indexes) longest first; texts longest first,
-    // then by line.
-    std::array<std::vector<std::size_t>, 256> m_byBytes;
-    std::array<std::vector<std::size_t>, 256> m_byText;
+    // Codes by their bytes: one- and two-byte codes straight, longer ones
+    // by length, longest first.
+    std::array<std::int32_t, 256> m_oneByte{};
+    std::vector<std::int32_t> m_twoBytes;
+    std::vector<std::pair<std::size_t, Index>> m_longer;
+    // Texts: the code that writes each (of two, the earlier line's), and
+    // for each first byte the lengths of the texts that begin with it,
+    // longest first.
+    Index m_byText;
+    std::array<std::vector<std::size_t>, 256> m_textLengths;
 };
 
 // A raw byte as a script writes it.
