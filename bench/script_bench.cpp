@@ -42,16 +42,20 @@ double Best(const std::function<void()>& work)
 // another).
 int WriteExample(const std::filesystem::path& folder)
 {
-    const std::string table = "8140=\x81\x40\n82A0=\x82\xA0\n82A2=\x82\xA2\n82A4=\x82\xA4\n82A6=\x82\xA6\n82A8=\x82\xA8\n"
-                              "82A9=\x82\xA9\n82B1=\x82\xB1\n82C9=\x82\xC9\n82CD=\x82\xCD\n82E6=\x82\xE6\n"
-                              "8341=\x83\x41\n8343=\x83\x43\n41=A\n42=B\n43=C\n20= \n/00=<END>\n*01=<BR>\nF100=<NOME>\n";
+    std::string table = "8140=\x81\x40\n82A0=\x82\xA0\n82A2=\x82\xA2\n82A4=\x82\xA4\n82A6=\x82\xA6\n82A8=\x82\xA8\n"
+                              "82A9=\x82\xA9\n82B1=\x82\xB1\n82BF=\x82\xBF\n82C9=\x82\xC9\n82CD=\x82\xCD\n82E8=\x82\xE8\n82F1=\x82\xF1\n"
+                              "8341=\x83\x41\n8343=\x83\x43\n20= \n21=!\n2C=,\n/00=<END>\n*01=<BR>\nF100=<NOME>\n";
+    for (char c = 'A'; c <= 'z'; ++c) {
+        if (c <= 'Z' || c >= 'a')
+            table += zelvane::HexText(std::string(1, c)) + "=" + c + "\n";
+    }
     std::string rom(0x200 + 0x10000, '\0');
     const auto machine = [](std::size_t offset) {
         const std::size_t x = offset - 0x200;
         return ((x & 0x7F8000) << 1) | 0x8000 | (x & 0x7FFF);
     };
     const std::string first = "\x82\xB1\x82\xF1\x82\xC9\x82\xBF\x82\xCD\x01\x82\xA8\x82\xA9\x82\xA6\x82\xE8"; // こんにちは<BR>おかえり
-    const std::string texts[] = {first.substr(0, 10) + "\x01" + "\x82\xA8\x82\xA9\x82\xA6" + std::string(1, '\0'),
+    const std::string texts[] = {first + std::string(1, '\0'),
                                  "ABC \xF1" + std::string(1, '\0') + "\x7F" + std::string(1, '\0'),
                                  "\x83\x41\x83\x43" + std::string(1, '\0')};
     std::size_t at = 0x9200;

@@ -8,6 +8,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <climits>
 #include <fstream>
 #include <map>
 #include <optional>
@@ -155,12 +156,16 @@ InsertResult InsertScript(std::string_view rom, std::string_view script, const s
     std::optional<Open> region;
     // Strings as written: where each starts, its script line, its bytes.
     struct Written {
-        std::uint64_t at;
+        std::uint64_t at;      // where the string was, in the old file
         std::size_t line;
         std::uint64_t bytes;
     };
     std::vector<Written> strings;
     bool stringOpen = false;
+    // The old place of the string the last #WRITE leads to: where its
+    // pointer led before (UINT64_MAX: none).
+    std::uint64_t oldPlace = UINT64_MAX;
+    std::vector<std::uint64_t> oldTargets;
     const auto closeRegion = [&] {
         if (!region || !position)
             return;
@@ -201,8 +206,9 @@ InsertResult InsertScript(std::string_view rom, std::string_view script, const s
                 continue;
             }
             if (!stringOpen) {
-                strings.push_back({*position, number, 0});
+                strings.push_back({oldPlace != UINT64_MAX ? oldPlace : *position, number, 0});
                 stringOpen = true;
+                oldPlace = UINT64_MAX;
             }
             strings.back().bytes += encoded.Bytes.size();
             texts.push_back({*position, encoded.Bytes});
@@ -405,6 +411,12 @@ InsertResult InsertScript(std::string_view rom, std::string_view script, const s
             if (format.Bits == 16 && region)
                 format.Bank = MachineAddress(region->start, format.Map, format.Header).value_or(0) >> 16;
             pointers.push_back({number, slot, *position, format});
+            const std::optional<std::uint64_t> old = ReadPointer(rom, slot, format);
+            const std::optional<std::uint64_t> oldTarget = old ? PointerTarget(*old, format, slot) : std::nullopt;
+            if (oldTarget) {
+                oldPlace = *oldTarget;
+                oldTargets.push_back(*oldTarget);
+            }
             // A pointer starts a string.
             stringOpen = false;
         } else {
@@ -484,8 +496,12 @@ InsertResult InsertScript(std::string_view rom, std::string_view script, const s
             std::int64_t grew;
         };
         std::vector<Growth> growths;
+        // An old string ends at its end code, or where another pointer led.
+        std::ranges::sort(oldTargets);
         for (const Written& string : strings) {
-            const std::uint64_t before = string.at < rom.size() ? StringEnd(rom, *active, string.at, rom.size()) - string.at : 0;
+            const auto next = std::ranges::upper_bound(oldTargets, string.at);
+            const std::uint64_t limit = next != oldTargets.end() ? *next : rom.size();
+            const std::uint64_t before = string.at < rom.size() ? StringEnd(rom, *active, string.at, limit) - string.at : 0;
             growths.push_back({string.line, static_cast<std::int64_t>(string.bytes) - static_cast<std::int64_t>(before)});
         }
         std::ranges::stable_sort(growths, [](const Growth& a, const Growth& b) { return a.grew > b.grew; });
