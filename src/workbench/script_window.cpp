@@ -47,7 +47,11 @@ const auto CoverageTab = QStringLiteral("Copertura");
 const QStringList Columns{QStringLiteral("Indirizzo"), QStringLiteral("Puntatori"), QStringLiteral("Byte"), QStringLiteral("Testo"),
                           QStringLiteral("Traduzione"), QStringLiteral("Spazio")};
 const auto BadBlock = QStringLiteral("Blocco non valido: %1");
-const auto ReadDone = QStringLiteral("%1 stringhe in %2 regioni.");
+QString ReadDone(std::size_t strings, std::size_t regions)
+{
+    return (strings == 1 ? QStringLiteral("1 stringa") : QStringLiteral("%1 stringhe").arg(strings))
+           + (regions == 1 ? QStringLiteral(" in 1 regione.") : QStringLiteral(" in %1 regioni.").arg(regions));
+}
 const auto Problems = QStringLiteral("Il blocco non si legge tutto:\n%1");
 const auto TableUnsaved = QStringLiteral("Lo script nomina la tabella con #ADDTBL: va salvata prima, così il file è la tabella usata. Salvarla ora?");
 const auto TableUnreadable = QStringLiteral("Impossibile leggere la tabella %1: %2");
@@ -133,6 +137,7 @@ ScriptWindow::ScriptWindow(TableNotifier& notifier, SaveTable save, ShowAddress 
     m_rows->verticalHeader()->setVisible(false);
     m_rows->horizontalHeader()->setSectionResizeMode(Column::Text, QHeaderView::Stretch);
     m_rows->horizontalHeader()->setSectionResizeMode(Column::Translation, QHeaderView::Stretch);
+    m_rows->horizontalHeader()->setSectionResizeMode(Column::Space, QHeaderView::ResizeToContents);
     m_rows->setWordWrap(true);
     m_tabs->addTab(m_rows, Texts::Strings);
     m_coverage = new QListWidget(this);
@@ -248,7 +253,7 @@ void ScriptWindow::cmdScriptRead_Click()
     QStringList problems;
     for (const std::string& problem : m_blocks.front().Errors)
         problems << QString::fromStdString(problem);
-    Say(problems.isEmpty() ? Texts::ReadDone.arg(m_plan.Rows.size()).arg(m_plan.Regions.size())
+    Say(problems.isEmpty() ? Texts::ReadDone(m_plan.Rows.size(), m_plan.Regions.size())
                            : Texts::Problems.arg(problems.join(u'\n')));
 }
 
