@@ -12,6 +12,7 @@
 #include "document/table_reader.h"
 #include "document/table_writer.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -96,10 +97,27 @@ int CodeOf(char high, char low)
     return value(high) * 16 + value(low);
 }
 
+// A mark of a code of two or more bytes ("/F100=<END>"): the characters
+// after the mark up to "=" or the end are an even number, four or more, of
+// hexadecimal digits. It is a line of its page, kept as it is.
+bool IsLongMark(const std::string& line)
+{
+    if (line.empty() || (line[0] != '/' && line[0] != '*'))
+        return false;
+    const std::size_t end = std::min(line.find('='), line.size());
+    if (end < 5 || (end - 1) % 2 != 0)
+        return false;
+    for (std::size_t i = 1; i < end; ++i) {
+        if (!IsHex(line[i]))
+            return false;
+    }
+    return true;
+}
+
 // The code a code or special line is about, or -1 for any other line.
 int LineCode(const std::string& line)
 {
-    if (line.empty() || line[0] == '#' || line[0] == ';' || line.rfind("//", 0) == 0)
+    if (line.empty() || line[0] == '#' || line[0] == ';' || line.rfind("//", 0) == 0 || IsLongMark(line))
         return -1;
     if (line.size() >= 3 && line[2] == '=' && IsHex(line[0]) && IsHex(line[1]))
         return CodeOf(line[0], line[1]);

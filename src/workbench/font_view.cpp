@@ -33,6 +33,7 @@
 
 #include <algorithm>
 #include <map>
+#include <unordered_map>
 
 namespace zelvane {
 
@@ -629,24 +630,25 @@ std::optional<std::string> FontView::Written(const Proposal& proposal) const
     return std::nullopt;
 }
 
-bool FontView::Ticked(std::size_t index) const
+void FontView::WorkOutTicks()
 {
-    const Proposal& proposal = m_proposals[index];
-    if (!Written(proposal))
-        return false;
-    if (proposal.ticked)
-        return *proposal.ticked;
-    if (Percent(proposal.score) < TickedPercent)
-        return false;
-    // A character is ticked by itself for one code of a font only: the
-    // likeliest of those it is proposed for.
-    for (std::size_t other = 0; other < m_proposals.size(); ++other) {
-        const Proposal& rival = m_proposals[other];
-        if (other != index && rival.text == proposal.text
-            && (rival.score > proposal.score || (rival.score == proposal.score && other < index)))
-            return false;
+    // The likeliest proposal of each character.
+    std::unordered_map<QString, std::size_t> likeliest;
+    for (std::size_t i = 0; i < m_proposals.size(); ++i) {
+        const auto [found, added] = likeliest.emplace(m_proposals[i].text, i);
+        if (!added && m_proposals[i].score > m_proposals[found->second].score)
+            found->second = i;
     }
-    return true;
+    m_ticked.assign(m_proposals.size(), 0);
+    for (std::size_t i = 0; i < m_proposals.size(); ++i) {
+        const Proposal& proposal = m_proposals[i];
+        if (!Written(proposal))
+            continue;
+        if (proposal.ticked)
+            m_ticked[i] = *proposal.ticked;
+        else
+            m_ticked[i] = Percent(proposal.score) >= TickedPercent && likeliest[proposal.text] == i;
+    }
 }
 
 std::vector<std::size_t> FontView::ShownProposals() const
@@ -669,6 +671,7 @@ std::optional<std::size_t> FontView::ChosenProposal() const
 
 void FontView::ShowProposals()
 {
+    WorkOutTicks();
     const TableDocument& document = m_notifier.document();
     std::vector<std::string> codes;
     codes.reserve(m_proposals.size());

@@ -109,7 +109,11 @@ private:
     // The proposal's text as the table's encoding writes it (a character
     // that means the same where the encoding lacks the one read).
     [[nodiscard]] std::optional<std::string> Written(const Proposal& proposal) const;
-    [[nodiscard]] bool Ticked(std::size_t index) const;
+    [[nodiscard]] bool Ticked(std::size_t index) const { return index < m_ticked.size() && m_ticked[index]; }
+    // Which proposals are ticked, worked out once for the list: the user's
+    // tick, else a score of 0.90 or more as shown, a character the table
+    // can write, and no likelier proposal of the same character.
+    void WorkOutTicks();
     // The list: the proposals whose code has no value now, filtered and
     // sorted as chosen, and the status that counts them.
     void ShowProposals();
@@ -130,6 +134,7 @@ private:
     std::atomic<bool> m_stop{false};
     std::vector<Proposal> m_proposals;
     Source m_source;
+    std::vector<char> m_ticked;
     bool m_showing = false;
 
     QLabel* m_name = nullptr;
