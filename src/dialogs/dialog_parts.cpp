@@ -18,17 +18,6 @@
 
 namespace zelvane {
 
-void MoveLastIntoRow(QListWidget* list, int row)
-{
-    const QSignalBlocker blocker(list);
-    const int last = list->count() - 1;
-    if (row != last)
-        list->item(row)->setText(list->item(last)->text());
-    delete list->takeItem(last);
-    if (row == last)
-        list->clearSelection();
-}
-
 void ShowRefusal(QWidget* form, const QString& message, QWidget* toCorrect)
 {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Errore"), message, QMessageBox::Ok, form);

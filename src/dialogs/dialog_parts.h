@@ -26,10 +26,6 @@ QGroupBox* MakeFrame(QWidget* form, const QString& caption);
 // current item a list takes on focus is not a choice of the user's.
 [[nodiscard]] int SelectedRow(const QListWidget* list);
 
-// Deletes row `row` the managers' way: the last entry takes its place, so
-// the entries in use stay gapless. The list's signals stay quiet.
-void MoveLastIntoRow(QListWidget* list, int row);
-
 // The managers' refusal: a warning box titled "Errore" over `form`; then
 // `form` is active again with the focus in `toCorrect`.
 void ShowRefusal(QWidget* form, const QString& message, QWidget* toCorrect);

@@ -167,12 +167,7 @@ std::vector<ScriptText> JoinTexts(const std::vector<ReadBlockResult>& blocks)
     return joined;
 }
 
-namespace {
-
-// The lines of one stretch, and the pointers' writes at their places:
-// `writes` by offset, each a command line written before the text there.
-std::vector<std::string> Lay(std::string_view file, const ScriptTable& table, std::uint64_t start, std::uint64_t end,
-                             const std::map<std::uint64_t, std::vector<std::string>>& writes)
+std::vector<std::string> TextLines(std::string_view file, const ScriptTable& table, std::uint64_t start, std::uint64_t end)
 {
     std::vector<std::string> lines;
     std::vector<Piece> pieces;
@@ -181,36 +176,19 @@ std::vector<std::string> Lay(std::string_view file, const ScriptTable& table, st
             lines.push_back(FitLine(table, pieces));
         pieces.clear();
     };
+    // A code that would pass the end (a pointer leads into its middle) is
+    // no code here: its bytes are raw.
     const std::string_view text = file.substr(0, end);
-    auto nextWrite = writes.lower_bound(start);
     for (std::uint64_t at = start; at < end;) {
-        if (nextWrite != writes.end() && nextWrite->first == at) {
-            flush();
-            lines.insert(lines.end(), nextWrite->second.begin(), nextWrite->second.end());
-            ++nextWrite;
-        }
         const ScriptCode* code = table.CodeAt(text, at);
-        std::uint64_t length = code ? code->Bytes.size() : 1;
-        // A pointer into the middle of a code: the bytes before it are raw.
-        if (nextWrite != writes.end() && nextWrite->first > at && nextWrite->first < at + length) {
-            code = nullptr;
-            length = 1;
-        }
-        Piece piece{std::string(file.substr(at, length)), code ? code->Text : std::string(), code == nullptr};
-        pieces.push_back(std::move(piece));
+        const std::uint64_t length = code ? code->Bytes.size() : 1;
+        pieces.push_back({std::string(file.substr(at, length)), code ? code->Text : std::string(), code == nullptr});
         at += length;
         if (code && code->Ends())
             flush();
     }
     flush();
     return lines;
-}
-
-} // namespace
-
-std::vector<std::string> TextLines(std::string_view file, const ScriptTable& table, std::uint64_t start, std::uint64_t end)
-{
-    return Lay(file, table, start, end, {});
 }
 
 ScriptPlan PlanScript(std::string_view file, const ScriptTable& table, const std::vector<ReadBlockResult>& blocks)

@@ -70,8 +70,15 @@ const auto Stopped = QStringLiteral("Lettura interrotta.");
 const auto Proposed = QStringLiteral("%1 proposte per i codici senza valore (%2 spuntate); spuntate quelle sicure.");
 const auto Proposal = QStringLiteral("%1   %2   %3");
 const auto NotInEncoding = QStringLiteral("%1 (non nella codifica)");
-const auto Written = QStringLiteral("Scritti %1 valori nella tabella.");
-const auto Skipped = QStringLiteral("%1 saltati: quei codici hanno già un valore.");
+QString Written(std::size_t count)
+{
+    return count == 1 ? QStringLiteral("Scritto 1 valore nella tabella.") : QStringLiteral("Scritti %1 valori nella tabella.").arg(count);
+}
+QString Skipped(std::size_t count)
+{
+    return count == 1 ? QStringLiteral("1 saltato: quel codice ha già un valore.")
+                      : QStringLiteral("%1 saltati: quei codici hanno già un valore.").arg(count);
+}
 const auto ChooseEncoding =
     QStringLiteral("%1 caratteri non stanno nella codifica della tabella (%2): scegline un'altra in Opzioni, Codifica testo.");
 const auto Shown = QStringLiteral("%1: glifi da %2, %3 byte ciascuno");
@@ -842,9 +849,9 @@ void FontView::cmdFontAccept_Click()
         });
         m_apply(written);
     }
-    QString status = Texts::Written.arg(written.size());
+    QString status = Texts::Written(written.size());
     if (skipped > 0)
-        status += u' ' + Texts::Skipped.arg(skipped);
+        status += u' ' + Texts::Skipped(skipped);
     m_status->setText(status);
 }
 
