@@ -788,7 +788,10 @@ std::vector<std::vector<GlyphGuess>> GlyphReader::ReadAll(std::span<const GlyphI
         ink = inks[inks.size() * 9 / 10];
     }
     const int cellWidth = glyphs.empty() ? 0 : glyphs.front().Width, cellHeight = glyphs.empty() ? 0 : glyphs.front().Height;
-    const auto [width, height] = ReadingSize(cellWidth, cellHeight, ink);
+    // Named apart: the workers' lambda takes them (clang 14 cannot capture
+    // a structured binding).
+    const std::pair<int, int> size = ReadingSize(cellWidth, cellHeight, ink);
+    const int width = size.first, height = size.second;
     if (!glyphs.empty() && !glyphs.front().Pixels.empty())
         (void)m_impl->Model(width, height); // drawn once, before the workers
     const auto work = [&] {
