@@ -70,7 +70,12 @@ TableNotifier::TableNotifier(TableDocument& document, QObject* parent)
     connect(m_stack, &QUndoStack::cleanChanged, this, &TableNotifier::SyncModified);
 }
 
-TableNotifier::~TableNotifier() = default;
+TableNotifier::~TableNotifier()
+{
+    // The history clears itself as it goes, and says so: by then neither
+    // this object nor the window that listens is whole.
+    QObject::disconnect(m_stack, nullptr, nullptr, nullptr);
+}
 
 void TableNotifier::Commit(TableChange change, const QString& step, const std::string& typingCell)
 {
