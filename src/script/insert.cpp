@@ -258,6 +258,10 @@ InsertResult InsertScript(std::string_view rom, std::string_view script, const s
                 error(number, "#VAR: \"" + arguments[0] + "\" non è un nome valido (due o più lettere, cifre o _, prima una lettera, nessuna K)");
                 continue;
             }
+            if (variables.contains(arguments[0])) {
+                error(number, "#VAR: \"" + arguments[0] + "\" è già dichiarata");
+                continue;
+            }
             Variable made;
             if (arguments[1] == "TABLE")
                 made.type = Variable::Type::Table;

@@ -261,13 +261,14 @@ void ScriptTest::encoder()
 void ScriptTest::overflow_by_one_writes_nothing()
 {
     Write("one.tbl", HandTable);
-    const std::string script = "#VAR(Table, TABLE)\n#ADDTBL(\"one.tbl\", Table)\n#ACTIVETBL(Table)\n#JMP($4, $7)\nAB\n// the next passes $7 by one\nCA<END>\nAX?\n";
+    const std::string script = "#VAR(Table, TABLE)\n#ADDTBL(\"one.tbl\", Table)\n#ACTIVETBL(Table)\n#JMP($4, $7)\nAB\n// the next passes $7 by one\nCA<END>\nAX?\n#VAR(Table, TABLE)\n";
     const std::string path = Write("one.txt", script);
     const InsertResult result = InsertScript(std::string(16, '\0'), script, path);
-    QCOMPARE(result.Errors.size(), std::size_t{2});
+    QCOMPARE(result.Errors.size(), std::size_t{3});
     QVERIFY(result.Errors[0].starts_with(path + ":8: column 2: "));
-    QVERIFY2(result.Errors[1].starts_with(path + ":7: ") && result.Errors[1].find("di 1 byte in tutto") != std::string::npos,
-             result.Errors[1].c_str());
+    QVERIFY(result.Errors[1].starts_with(path + ":9: #VAR")); // a name declared twice
+    QVERIFY2(result.Errors[2].starts_with(path + ":7: ") && result.Errors[2].find("di 1 byte in tutto") != std::string::npos,
+             result.Errors[2].c_str());
 }
 
 void ScriptTest::longer_translation_keeps_shared_and_mid_pointers()
