@@ -127,8 +127,7 @@ int main(int argc, char** argv)
         }
         file[at++] = '\0';
     }
-    const std::string spec = "pointers=0x10000,count=10000,bits=24";
-    const Block block = *ParseBlock(spec, error);
+    const Block block = *ParseBlock("pointers=0x10000,count=10000,bits=24", error);
     std::string script;
     const double dump = Best([&] { script = WriteScript(file, *table, {ReadBlock(file, *table, block)}, "bench.tbl"); });
     std::printf("dump, 10,000 strings through a table of 7,000 lines: %.1f ms (%zu bytes of script)\n", dump * 1000, script.size());
@@ -141,7 +140,7 @@ int main(int argc, char** argv)
                 inserted.Errors.empty() && inserted.Rom == file ? "the file back byte for byte" : "DIFFERENT");
     std::vector<FoundTable> found;
     const double pointers = Best([&] { found = FindPointerTables(file, *table, *PointerTarget(*ReadPointer(file, 0x10000 + 3 * 5000, block.Format), block.Format, 0)); });
-    std::printf("pointers over 4 MiB: %.1f ms (first: %s)\n", pointers * 1000, found.empty() ? "none" : BlockSpec(found.front().block).c_str());
+    std::printf("pointers over 4 MiB: %.1f ms (first: %s)\n", pointers * 1000, found.empty() ? "none" : BlockText(found.front().block).c_str());
     Coverage coverage;
     const double covered = Best([&] { coverage = MeasureCoverage(file, *table, {{0, file.size()}}); });
     std::printf("coverage of 4 MiB: %.1f ms (%llu text, %llu unknown)\n", covered * 1000, static_cast<unsigned long long>(coverage.Text),

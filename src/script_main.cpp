@@ -26,12 +26,12 @@ using namespace zelvane;
 
 constexpr const char* Usage =
     "Uso:\n"
-    "  zelvane-script dump ROM --table TABELLA --block SPEC [--block SPEC ...] [--output SCRIPT]\n"
+    "  zelvane-script dump ROM --table TABELLA --block BLOCCO [--block BLOCCO ...] [--output SCRIPT]\n"
     "  zelvane-script insert ROM --script SCRIPT --output NUOVA_ROM [--ips PATCH] [--bps PATCH]\n"
-    "  zelvane-script coverage ROM --table TABELLA --block SPEC [--block SPEC ...]\n"
+    "  zelvane-script coverage ROM --table TABELLA --block BLOCCO [--block BLOCCO ...]\n"
     "  zelvane-script pointers ROM --table TABELLA --to INDIRIZZO\n"
     "\n"
-    "SPEC: pointers=IND,count=N[,bits=16|24|32][,endian=little|big][,stride=N]\n"
+    "BLOCCO: pointers=IND,count=N[,bits=16|24|32][,endian=little|big][,stride=N]\n"
     "      [,map=LINEAR|LOROM00|LOROM80|HIROM|GB][,offset=N][,header=N][,bank=N]\n"
     "   oppure text=INIZIO-FINE. Numeri decimali, 0x o $ esadecimali, - per i negativi.\n";
 
@@ -109,16 +109,16 @@ std::optional<ScriptTable> LoadScriptTable(const std::string& path)
 bool ReadBlocks(const Arguments& arguments, std::string_view rom, const ScriptTable& table, std::vector<ReadBlockResult>& blocks)
 {
     bool ok = true;
-    for (const std::string& spec : arguments.blocks) {
+    for (const std::string& written : arguments.blocks) {
         std::string error;
-        const std::optional<Block> block = ParseBlock(spec, error);
+        const std::optional<Block> block = ParseBlock(written, error);
         if (!block) {
-            Fail("--block " + spec + ": " + error);
+            Fail("--block " + written + ": " + error);
             return false;
         }
         blocks.push_back(ReadBlock(rom, table, *block));
         for (const std::string& problem : blocks.back().Errors) {
-            Fail(arguments.rom + ": " + spec + ": " + problem);
+            Fail(arguments.rom + ": " + written + ": " + problem);
             ok = false;
         }
     }
@@ -187,7 +187,7 @@ int Pointers(const Arguments& arguments, std::string_view rom)
     if (static_cast<std::uint64_t>(*address) >= rom.size())
         return Fail("--to: l'indirizzo è oltre la fine del file");
     for (const FoundTable& found : FindPointerTables(rom, *table, static_cast<std::uint64_t>(*address)))
-        std::printf("%s  # %llu puntatori a inizi di stringa\n", BlockSpec(found.block).c_str(),
+        std::printf("%s  # %llu puntatori a inizi di stringa\n", BlockText(found.block).c_str(),
                     static_cast<unsigned long long>(found.Plausible));
     return 0;
 }
@@ -263,9 +263,9 @@ int main(int argc, char** argv)
         else if (word == "--to")
             ok = value(arguments.to);
         else if (word == "--block") {
-            std::string spec;
-            ok = value(spec);
-            arguments.blocks.push_back(spec);
+            std::string written;
+            ok = value(written);
+            arguments.blocks.push_back(written);
         } else if (!word.starts_with("--") && arguments.rom.empty())
             arguments.rom = word;
         else

@@ -65,9 +65,9 @@ TableNotifier::TableNotifier(TableDocument& document, QObject* parent)
     , m_document(document)
     , m_stack(new QUndoStack(this))
 {
-    m_document.Modified = false;
     connect(m_stack, &QUndoStack::indexChanged, this, &TableNotifier::SyncModified);
     connect(m_stack, &QUndoStack::cleanChanged, this, &TableNotifier::SyncModified);
+    SyncModified();
 }
 
 TableNotifier::~TableNotifier()

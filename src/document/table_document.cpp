@@ -56,7 +56,6 @@ bool MarkSpecial(TableDocument& document, std::uint8_t code)
     if (entry.Value != "/" && entry.Value != "*")
         return false;
     entry.Marked = true;
-    document.Modified = true;
     return true;
 }
 
@@ -66,7 +65,6 @@ bool UnmarkSpecial(TableDocument& document, std::uint8_t code)
     if (!entry.Marked)
         return false;
     entry.Marked = false;
-    document.Modified = true;
     return true;
 }
 

@@ -10,12 +10,9 @@
 
 namespace zelvane {
 
-EditOutcome TableEditor::Changed(std::uint8_t first, std::uint8_t last, std::uint8_t next, bool wasModified,
-                                 TableChange change)
+EditOutcome TableEditor::Changed(std::uint8_t first, std::uint8_t last, std::uint8_t next, TableChange change)
 {
-    m_document.Modified = true;
-    return EditOutcome{
-        .First = first, .Last = last, .Next = next, .ModifiedChanged = !wasModified, .Change = std::move(change)};
+    return EditOutcome{.First = first, .Last = last, .Next = next, .Change = std::move(change)};
 }
 
 EditOutcome TableEditor::TypeKey(std::uint8_t code, char32_t character, InputMode mode)
@@ -33,7 +30,6 @@ EditOutcome TableEditor::Backspace(std::uint8_t code, InputMode mode)
 
 EditOutcome TableEditor::SetValue(std::string_view page, std::uint8_t cell, std::string value)
 {
-    const bool wasModified = m_document.Modified;
     TableChange change;
     if (page.empty()) {
         const EntryWatch watch(m_document, cell, cell);
@@ -44,7 +40,7 @@ EditOutcome TableEditor::SetValue(std::string_view page, std::uint8_t cell, std:
         SetPageValues(m_document, page, cell, std::span(&value, 1), &splice);
         change.Lines.push_back(std::move(splice));
     }
-    return Changed(cell, cell, cell, wasModified, std::move(change));
+    return Changed(cell, cell, cell, std::move(change));
 }
 
 EditOutcome TableEditor::Empty(std::string_view page, std::uint8_t cell)
@@ -82,7 +78,6 @@ EditOutcome TableEditor::Fill(std::string_view page, std::uint8_t start, const s
 {
     if (page.empty())
         return Fill(start, values);
-    const bool wasModified = m_document.Modified;
     std::size_t replaced = 0;
     {
         const PageLines lines(m_document, std::string(page));
@@ -96,54 +91,50 @@ EditOutcome TableEditor::Fill(std::string_view page, std::uint8_t start, const s
     const std::size_t written = SetPageValues(m_document, page, start, values, &splice);
     const auto next = static_cast<std::uint8_t>(std::min<std::size_t>(start + written, CodeCount - 1));
     if (written == 0)
-        return Changed(1, 0, next, wasModified);
+        return Changed(1, 0, next);
     TableChange change;
     change.Lines.push_back(std::move(splice));
-    EditOutcome outcome = Changed(start, static_cast<std::uint8_t>(start + written - 1), next, wasModified, std::move(change));
+    EditOutcome outcome = Changed(start, static_cast<std::uint8_t>(start + written - 1), next, std::move(change));
     outcome.Replaced = replaced;
     return outcome;
 }
 
 EditOutcome TableEditor::Mark(std::uint8_t code)
 {
-    const bool wasModified = m_document.Modified;
     const EntryWatch watch(m_document, code, code);
     if (!MarkSpecial(m_document, code))
         return EditOutcome{.Accepted = false, .Next = code};
     TableChange change;
     watch.Finish(m_document, change);
-    return Changed(code, code, code, wasModified, std::move(change));
+    return Changed(code, code, code, std::move(change));
 }
 
 EditOutcome TableEditor::Unmark(std::uint8_t code)
 {
-    const bool wasModified = m_document.Modified;
     const EntryWatch watch(m_document, code, code);
     if (!UnmarkSpecial(m_document, code))
         return EditOutcome{.Next = code};
     TableChange change;
     watch.Finish(m_document, change);
-    return Changed(code, code, code, wasModified, std::move(change));
+    return Changed(code, code, code, std::move(change));
 }
 
 EditOutcome TableEditor::Mark(std::string_view page, std::uint8_t cell, bool marked)
 {
     if (page.empty())
         return marked ? Mark(cell) : Unmark(cell);
-    const bool wasModified = m_document.Modified;
     LineSplice splice;
     if (!SetPageMark(m_document, page, cell, marked, &splice))
         return EditOutcome{.Accepted = !marked, .Next = cell};
     TableChange change;
     change.Lines.push_back(std::move(splice));
-    return Changed(cell, cell, cell, wasModified, std::move(change));
+    return Changed(cell, cell, cell, std::move(change));
 }
 
 EditOutcome TableEditor::Fill(std::uint8_t start, const std::vector<std::string>& values)
 {
-    const bool wasModified = m_document.Modified;
     if (values.empty())
-        return Changed(1, 0, start, wasModified);
+        return Changed(1, 0, start);
     const auto written = std::min<std::size_t>(values.size(), CodeCount - start);
     const auto last = static_cast<std::uint8_t>(start + written - 1);
     const EntryWatch watch(m_document, start, last);
@@ -155,7 +146,7 @@ EditOutcome TableEditor::Fill(std::uint8_t start, const std::vector<std::string>
     const std::uint8_t next = FillEntries(m_document, start, values);
     TableChange change;
     watch.Finish(m_document, change);
-    EditOutcome outcome = Changed(start, last, next, wasModified, std::move(change));
+    EditOutcome outcome = Changed(start, last, next, std::move(change));
     outcome.Replaced = replaced;
     return outcome;
 }

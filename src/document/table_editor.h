@@ -25,8 +25,6 @@ struct EditOutcome {
     std::uint8_t Last = 0;
     // The code that is current after the edit.
     std::uint8_t Next = 0;
-    // Modified went from false to true.
-    bool ModifiedChanged = false;
     // What changed, to undo and redo it.
     TableChange Change{};
     // For a fill: how many values it replaced by others.
@@ -73,10 +71,9 @@ private:
     // Gives one cell of a page its value.
     EditOutcome SetValue(std::string_view page, std::uint8_t cell, std::string value);
 
-    // Sets Modified and describes a change of the codes first to last;
-    // `wasModified` is the flag before the edit, `change` what it changed.
-    EditOutcome Changed(std::uint8_t first, std::uint8_t last, std::uint8_t next, bool wasModified,
-                        TableChange change = {});
+    // Describes a change of the codes first to last, `change` what it
+    // changed. Whether the table is modified is the history's to say.
+    EditOutcome Changed(std::uint8_t first, std::uint8_t last, std::uint8_t next, TableChange change = {});
 
     TableDocument& m_document;
 };

@@ -103,7 +103,6 @@ void EditCommands::SetValues(const std::vector<std::pair<std::string, std::strin
         }
         EditOutcome outcome = m_editor.Fill(page, static_cast<std::uint8_t>(code.back()), run);
         all.Change.Absorb(std::move(outcome.Change));
-        all.ModifiedChanged = all.ModifiedChanged || outcome.ModifiedChanged;
         first = next;
     }
     m_notifier.Commit(std::move(all.Change), step);
@@ -238,7 +237,6 @@ void EditCommands::TypeInto(const QString& text, const QString& step, bool typin
         typed.Change.Absorb(std::move(outcome.Change));
         typed.First = outcome.First;
         typed.Last = outcome.Last;
-        typed.ModifiedChanged = typed.ModifiedChanged || outcome.ModifiedChanged;
     }
     Edited(std::move(typed), step, typing);
     if (!refused.isEmpty())

@@ -215,9 +215,9 @@ void MainWindow::mnuRomView_Click()
     ShowManager(m_romView);
     m_romView->SetInputModeSource([this] { return m_inputMode; });
     // A pointer table found for the selection goes to the script window.
-    m_romView->SetOfferBlock([this](const QString& file, const QString& spec) {
+    m_romView->SetOfferBlock([this](const QString& file, const QString& block) {
         mnuScript_Click();
-        m_script->OfferBlock(file, spec);
+        m_script->OfferBlock(file, block);
     });
 }
 

@@ -35,7 +35,6 @@ std::vector<std::string> ListSequence(std::span<const std::string_view> list, In
 
 std::uint8_t FillEntries(TableDocument& document, std::uint8_t start, const std::vector<std::string>& values)
 {
-    document.Modified = true;
     unsigned code = start;
     for (const std::string& value : values) {
         document.Entries[code].Value = value;

@@ -26,7 +26,7 @@ enum class LetterCase { AsListed, Upper };
                                                     TextEncoding encoding = TextEncoding::EightBit);
 
 // Writes `values` into consecutive entries from `start`, leaving marks as
-// they are, and sets Modified first. Stops after code FF. Returns the code
+// they are. Stops after code FF. Returns the code
 // that is current afterwards: the one after the last written, or FF.
 std::uint8_t FillEntries(TableDocument& document, std::uint8_t start, const std::vector<std::string>& values);
 

@@ -186,14 +186,14 @@ std::string DollarHex(std::int64_t value)
     return value < 0 ? "$-" + Hex(static_cast<std::uint64_t>(-value)) : "$" + Hex(static_cast<std::uint64_t>(value));
 }
 
-std::optional<Block> ParseBlock(std::string_view spec, std::string& error)
+std::optional<Block> ParseBlock(std::string_view text, std::string& error)
 {
     Block block;
     bool pointers = false, count = false, stride = false;
-    while (!spec.empty()) {
-        const std::size_t comma = spec.find(',');
-        const std::string_view item = spec.substr(0, comma);
-        spec = comma == std::string_view::npos ? std::string_view() : spec.substr(comma + 1);
+    while (!text.empty()) {
+        const std::size_t comma = text.find(',');
+        const std::string_view item = text.substr(0, comma);
+        text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
         const std::size_t equals = item.find('=');
         if (equals == std::string_view::npos) {
             error = "\"" + std::string(item) + "\" non è chiave=valore";
@@ -300,19 +300,19 @@ std::optional<Block> ParseBlock(std::string_view spec, std::string& error)
     return block;
 }
 
-std::string BlockSpec(const Block& block)
+std::string BlockText(const Block& block)
 {
     if (block.IsText)
         return "text=0x" + Hex(block.TextStart) + "-0x" + Hex(block.TextEnd);
     const PointerFormat& format = block.Format;
-    std::string spec = "pointers=0x" + Hex(block.Pointers) + ",count=" + std::to_string(block.Count)
+    std::string written = "pointers=0x" + Hex(block.Pointers) + ",count=" + std::to_string(block.Count)
                        + ",bits=" + std::to_string(format.Bits) + ",endian=" + (format.BigEndian ? "big" : "little")
                        + ",stride=" + std::to_string(format.Stride) + ",map=" + std::string(MappingName(format.Map))
                        + ",offset=" + (format.Offset < 0 ? "-0x" + Hex(static_cast<std::uint64_t>(-format.Offset)) : "0x" + Hex(static_cast<std::uint64_t>(format.Offset)))
                        + ",header=0x" + Hex(format.Header);
     if (format.Bits == 16)
-        spec += ",bank=0x" + Hex(BankOf(format, block.Pointers));
-    return spec;
+        written += ",bank=0x" + Hex(BankOf(format, block.Pointers));
+    return written;
 }
 
 } // namespace zelvane

@@ -61,12 +61,12 @@ struct Block {
     std::uint64_t TextStart = 0, TextEnd = 0;
 };
 
-// A block written as the command line's SPEC ("pointers=0x1000,count=20,
+// A block as the command line writes it ("pointers=0x1000,count=20,
 // bits=24,map=LOROM80"); nothing, with `error` saying why, for one that
 // is not.
-[[nodiscard]] std::optional<Block> ParseBlock(std::string_view spec, std::string& error);
-// The SPEC of a block, every key written out (bank for 16-bit pointers).
-[[nodiscard]] std::string BlockSpec(const Block& block);
+[[nodiscard]] std::optional<Block> ParseBlock(std::string_view text, std::string& error);
+// A block as the command line writes it, every key written out (bank for 16-bit pointers).
+[[nodiscard]] std::string BlockText(const Block& block);
 
 // A number as the command line writes it: decimal, 0x or $ hexadecimal, a
 // leading - for a negative.

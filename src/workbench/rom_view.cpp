@@ -796,13 +796,13 @@ void RomView::cmdRomPointers_Click()
     menu.setObjectName(QStringLiteral("mnuRomPointers"));
     for (std::size_t i = 0; i < found.size() && i < 12; ++i) {
         const Block& block = found[i].block;
-        const QString spec = QString::fromStdString(BlockSpec(block));
+        const QString written = QString::fromStdString(BlockText(block));
         QAction* item = menu.addAction(Texts::PointerTable.arg(block.Count).arg(block.Pointers, 0, 16).arg(block.Format.Bits)
                                            .arg(QString::fromLatin1(MappingName(block.Format.Map))));
-        item->setToolTip(spec);
-        connect(item, &QAction::triggered, this, [this, spec] {
+        item->setToolTip(written);
+        connect(item, &QAction::triggered, this, [this, written] {
             if (m_offer)
-                m_offer(m_file.Name(), spec);
+                m_offer(m_file.Name(), written);
         });
     }
     menu.exec(mapToGlobal(rect().center()));

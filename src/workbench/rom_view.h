@@ -49,7 +49,7 @@ public:
     // The file shown, empty before one is opened.
     [[nodiscard]] QString FileName() const { return m_file.Bytes().empty() ? QString() : m_file.Name(); }
     // Where a pointer table found for the selection is offered (the file
-    // and the block's SPEC).
+    // and the block as the command line writes it).
     void SetOfferBlock(std::function<void(const QString&, const QString&)> offer) { m_offer = std::move(offer); }
     // Where typed romaji becomes kana in the find box: the editor's mode.
     void SetInputModeSource(std::function<InputMode()> source) { m_inputMode = std::move(source); }

@@ -203,11 +203,11 @@ void ScriptWindow::OpenFile(const QString& path)
     setWindowTitle(Texts::Title + QStringLiteral(" - ") + path);
 }
 
-void ScriptWindow::OfferBlock(const QString& path, const QString& spec)
+void ScriptWindow::OfferBlock(const QString& path, const QString& block)
 {
     if (m_file.Name() != path)
         OpenFile(path);
-    m_block->setText(spec);
+    m_block->setText(block);
     cmdScriptRead_Click();
 }
 

@@ -41,8 +41,8 @@ public:
 
 public slots:
     void OpenFile(const QString& path);
-    // A block offered by the ROM view: its SPEC, read at once.
-    void OfferBlock(const QString& path, const QString& spec);
+    // A block offered by the ROM view, as the command line writes it, read at once.
+    void OfferBlock(const QString& path, const QString& block);
     void cmdScriptRead_Click();
     void cmdScriptSave_Click();
     void cmdScriptImport_Click();

@@ -20,7 +20,7 @@ private slots:
     void mappings();
     void pointer_values_data();
     void pointer_values();
-    void block_specs();
+    void blocks_as_written();
     void dump_of_a_file_made_by_hand();
     void raw_bytes_where_text_would_read_otherwise_data();
     void raw_bytes_where_text_would_read_otherwise();
@@ -85,7 +85,7 @@ void ScriptTest::mappings()
 
 void ScriptTest::pointer_values_data()
 {
-    QTest::addColumn<QString>("spec");
+    QTest::addColumn<QString>("written");
     QTest::addColumn<qulonglong>("target");
     QTest::addColumn<QByteArray>("stored");
     // 16-bit, a negative offset: machine 0x100 less -0x10 is 0x110.
@@ -100,11 +100,11 @@ void ScriptTest::pointer_values_data()
 
 void ScriptTest::pointer_values()
 {
-    QFETCH(QString, spec);
+    QFETCH(QString, written);
     QFETCH(qulonglong, target);
     QFETCH(QByteArray, stored);
     std::string error;
-    const std::optional<Block> block = ParseBlock(spec.toStdString(), error);
+    const std::optional<Block> block = ParseBlock(written.toStdString(), error);
     QVERIFY2(block, error.c_str());
     const std::optional<std::uint64_t> value = PointerValue(target, block->Format);
     QVERIFY(value);
@@ -116,13 +116,13 @@ void ScriptTest::pointer_values()
     QCOMPARE(PointerTarget(*read, block->Format, target & 0x10000), std::optional<std::uint64_t>(target));
 }
 
-void ScriptTest::block_specs()
+void ScriptTest::blocks_as_written()
 {
     std::string error;
     const std::optional<Block> block = ParseBlock("pointers=$1000,count=3,stride=4,offset=-16", error);
     QVERIFY(block);
-    QCOMPARE(BlockSpec(*block), std::string("pointers=0x1000,count=3,bits=16,endian=little,stride=4,map=LINEAR,offset=-0x10,header=0x0,bank=0x0"));
-    QCOMPARE(BlockSpec(*ParseBlock(BlockSpec(*block), error)), BlockSpec(*block));
+    QCOMPARE(BlockText(*block), std::string("pointers=0x1000,count=3,bits=16,endian=little,stride=4,map=LINEAR,offset=-0x10,header=0x0,bank=0x0"));
+    QCOMPARE(BlockText(*ParseBlock(BlockText(*block), error)), BlockText(*block));
     for (const char* bad : {"pointers=1", "count=2", "pointers=1,count=2,bits=8", "pointers=1,count=2,map=NES", "text=9-3", "pointers=x,count=1"})
         QVERIFY2(!ParseBlock(bad, error), bad);
 }
@@ -212,7 +212,7 @@ void ScriptTest::pointers_found_among_decoys()
     const std::vector<FoundTable> found = FindPointerTables(file, table, 0x103);
     QVERIFY(!found.empty());
 
-    QCOMPARE(BlockSpec(found.front().block), std::string("pointers=0x40,count=6,bits=16,endian=little,stride=4,map=LINEAR,offset=0x0,header=0x0,bank=0x0"));
+    QCOMPARE(BlockText(found.front().block), std::string("pointers=0x40,count=6,bits=16,endian=little,stride=4,map=LINEAR,offset=0x0,header=0x0,bank=0x0"));
 }
 
 void ScriptTest::coverage_adds_up()
@@ -299,7 +299,7 @@ void ScriptTest::longer_translation_keeps_shared_and_mid_pointers()
 
 void ScriptTest::every_mapping_round_trips_data()
 {
-    QTest::addColumn<QString>("spec");
+    QTest::addColumn<QString>("written");
     QTest::addColumn<qulonglong>("text");
     QTest::newRow("linear_16_offset") << "pointers=0x10,count=2,offset=-0x100" << 0x400ull;
     QTest::newRow("lorom00_24") << "pointers=0x10,count=2,bits=24,map=LOROM00,header=0x200" << 0x8300ull;
@@ -311,10 +311,10 @@ void ScriptTest::every_mapping_round_trips_data()
 
 void ScriptTest::every_mapping_round_trips()
 {
-    QFETCH(QString, spec);
+    QFETCH(QString, written);
     QFETCH(qulonglong, text);
     std::string error;
-    const Block block = *ParseBlock(spec.toStdString(), error);
+    const Block block = *ParseBlock(written.toStdString(), error);
     std::string file(0xA000, '\0');
     file.replace(text, 6, std::string("AB\x00" "CA\x00", 6));
     for (std::uint64_t i = 0; i < 2; ++i)
