@@ -27,6 +27,7 @@ target_sources(zelvane_gui PRIVATE
     editor/table_grid.cpp
     editor/table_model.cpp
     editor/tool_bar.cpp
+    editor/window_commands.cpp
     editor/window_placement.cpp
     workbench/font_view.cpp
     workbench/script_window.cpp

@@ -4,10 +4,6 @@
 #include "common/eight_bit_text.h"
 #include "common/table_notifier.h"
 #include "common/window_style.h"
-#include "dialogs/about_window.h"
-#include "dialogs/bookmark_manager.h"
-#include "dialogs/extra_lines_manager.h"
-#include "dialogs/guide_window.h"
 #include "editor/caps_lock.h"
 #include "editor/edit_commands.h"
 #include "editor/main_menus.h"
@@ -16,12 +12,7 @@
 #include "editor/table_grid.h"
 #include "editor/table_model.h"
 #include "editor/tool_bar.h"
-#include "editor/window_placement.h"
-#include "workbench/font_view.h"
-#include "workbench/glyph_font.h"
-#include "workbench/relative_search_window.h"
-#include "workbench/rom_view.h"
-#include "workbench/script_window.h"
+#include "editor/window_commands.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -38,8 +29,6 @@ namespace Texts {
 const auto InitialTitle = QStringLiteral("Zelvane 0.9");
 const auto Undo = QStringLiteral("&Annulla");
 const auto Redo = QStringLiteral("&Ripeti");
-const auto RelativeSearchStep = QStringLiteral("ricerca relativa");
-const auto FontStep = QStringLiteral("riconoscimento dei glifi");
 } // namespace Texts
 
 constexpr int ClientWidth = 531;
@@ -62,8 +51,6 @@ MainWindow::MainWindow(QWidget* parent)
     setContextMenuPolicy(Qt::NoContextMenu);
 
     m_notifier = new TableNotifier(m_document, this);
-    m_placements = new PlacementMemory(this);
-    m_glyphFont = new GlyphFont(this);
     m_files = new FileCommands(*m_notifier, this);
 
     m_menus = BuildMenus(*this);
@@ -84,6 +71,10 @@ MainWindow::MainWindow(QWidget* parent)
     connect(m_statusBar, &StatusBar::panelClicked, this, &MainWindow::SB_PanelClick);
     m_edits = new EditCommands({*m_notifier, m_editor, *m_model, *m_grid, *m_statusBar, [this] { return m_inputMode; }},
                                this);
+    const auto resizeClient = [this](int wider, int higher) {
+        setFixedSize(ClientWidth + wider, ClientHeight + higher + menuBar()->sizeHint().height());
+    };
+    m_windows = new WindowCommands({*m_notifier, *m_files, *m_edits, *m_grid, [this] { return m_inputMode; }, resizeClient}, this);
     connect(m_files, &FileCommands::saved, m_edits, [this] { m_edits->MoveToCode(0); });
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, m_edits, &EditCommands::CellEntered);
     connect(m_grid, &TableGrid::characterTyped, m_edits, &EditCommands::TypeCharacter);
@@ -113,31 +104,17 @@ MainWindow::MainWindow(QWidget* parent)
         RefreshEncoding();
     });
     connect(m_notifier, &TableNotifier::fileNameChanged, this, &MainWindow::RefreshCaption);
-    connect(m_glyphFont, &GlyphFont::changed, this, [this] {
-        if (m_menus.showGlyphs->isChecked())
-            mnuShowGlyphs_Click(true);
-    });
 
     // The client area below the menu bar is fixed; Qt counts the menu bar
     // inside the window.
-    setFixedSize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
+    resizeClient(0, 0);
     auto* capsLock = new CapsLockWatcher(this);
     connect(capsLock, &CapsLockWatcher::stateRead, this, &MainWindow::SetCapsLockShown);
     Form_Load();
     capsLock->Refresh();
 }
 
-MainWindow::~MainWindow()
-{
-    delete m_extraLines;
-    delete m_bookmarks;
-    delete m_about;
-    delete m_guide;
-    delete m_romView;
-    delete m_relSearch;
-    delete m_fontView;
-    delete m_script;
-}
+MainWindow::~MainWindow() = default;
 
 void MainWindow::BuildGrid()
 {
@@ -190,102 +167,21 @@ void MainWindow::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    for (QWidget* window : std::initializer_list<QWidget*>{m_extraLines, m_bookmarks, m_about, m_guide, m_edits->FindWindow(), m_romView,
-                                                           m_relSearch, m_fontView, m_script}) {
-        if (window)
-            window->close();
-    }
+    m_windows->CloseAll();
     event->accept();
 }
 
-// ---- Auxiliary windows ----
+// ---- Auxiliary windows: WindowCommands' ----
 
-template<typename Manager, typename... Args>
-void MainWindow::ShowManager(QPointer<Manager>& manager, Args&&... args)
-{
-    if (ShowSingle(manager, *m_notifier, std::forward<Args>(args)...) && !m_placements->Restore(manager))
-        manager->move(BesideWindow(this, manager->frameGeometry().size()));
-}
-
-void MainWindow::mnuBook_Click() { ShowManager(m_bookmarks); }
-void MainWindow::mnuExtra_Click() { ShowManager(m_extraLines); }
-void MainWindow::mnuReadme_Click() { ShowSingle(m_guide); }
-void MainWindow::mnuRomView_Click()
-{
-    ShowManager(m_romView);
-    m_romView->SetInputModeSource([this] { return m_inputMode; });
-    // A pointer table found for the selection goes to the script window.
-    m_romView->SetOfferBlock([this](const QString& file, const QString& block) {
-        mnuScript_Click();
-        m_script->OfferBlock(file, block);
-    });
-}
-
-void MainWindow::mnuScript_Click()
-{
-    // The script names the table's file: it is saved first.
-    const auto save = [this] {
-        m_files->Save();
-        return !m_document.IsUntitled() && !m_document.Modified;
-    };
-    const auto show = [this](const QString& file, qulonglong address) {
-        mnuRomView_Click();
-        if (m_romView->FileName() != file)
-            m_romView->OpenFile(file);
-        m_romView->ShowAddress(address);
-    };
-    ShowManager(m_script, save, show);
-}
-
-void MainWindow::mnuRelSearch_Click()
-{
-    // Applica fills the implied run into the first page, as one step.
-    const auto apply = [this](std::uint8_t start, std::vector<std::string> values) {
-        m_edits->FillFirstPage(start, std::move(values), Texts::RelativeSearchStep);
-    };
-    ShowManager(m_relSearch, apply);
-    // The game the ROM view reads, unless this window has one already.
-    if (m_romView && m_relSearch->FileName().isEmpty() && !m_romView->FileName().isEmpty())
-        m_relSearch->OpenFile(m_romView->FileName());
-}
-void MainWindow::mnuAbout_Click() { ShowSingle(m_about); }
-
-void MainWindow::mnuFontView_Click()
-{
-    // A glyph clicked shows its code; Accetta writes the proposals as one step.
-    const auto pick = [this](const std::string& code) {
-        m_edits->ShowPage(std::string_view(code).substr(0, code.size() - 1));
-        m_edits->MoveToCode(static_cast<std::uint8_t>(code.back()));
-    };
-    const auto apply = [this](std::vector<std::pair<std::string, std::string>> values) {
-        m_edits->SetValues(values, Texts::FontStep);
-    };
-    ShowManager(m_fontView, *m_glyphFont, pick, apply);
-}
-
-void MainWindow::mnuShowGlyphs_Click(bool shown)
-{
-    if (!shown) {
-        m_grid->ShowGlyphs({}, 0, 0);
-        setFixedSize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
-        return;
-    }
-    // Room for a glyph and a short value beside it.
-    const FontLayout& layout = m_glyphFont->Layout();
-    const int column = std::max(m_grid->DefaultColumnWidth(), layout.Width + QFontMetrics(m_grid->font()).horizontalAdvance(QStringLiteral("MMM")) + 6);
-    const int row = std::max(m_grid->DefaultRowHeight(), layout.Height + 4);
-    m_grid->ShowGlyphs(
-        [this](std::uint8_t cell) {
-            std::string code = m_edits->CurrentPage();
-            code += static_cast<char>(cell);
-            const std::optional<GlyphImage> glyph = m_glyphFont->GlyphOf(code);
-            return glyph ? GlyphFont::Picture(*glyph) : QImage();
-        },
-        column, row);
-    const int width = ClientWidth + m_grid->WidthFor(column) - m_grid->WidthFor(m_grid->DefaultColumnWidth());
-    const int height = ClientHeight + 16 * (row - m_grid->DefaultRowHeight());
-    setFixedSize(width, height + menuBar()->sizeHint().height());
-}
+void MainWindow::mnuBook_Click() { m_windows->ShowBookmarks(); }
+void MainWindow::mnuExtra_Click() { m_windows->ShowExtraLines(); }
+void MainWindow::mnuReadme_Click() { m_windows->ShowGuide(); }
+void MainWindow::mnuAbout_Click() { m_windows->ShowAbout(); }
+void MainWindow::mnuRomView_Click() { m_windows->ShowRomView(); }
+void MainWindow::mnuScript_Click() { m_windows->ShowScript(); }
+void MainWindow::mnuRelSearch_Click() { m_windows->ShowRelativeSearch(); }
+void MainWindow::mnuFontView_Click() { m_windows->ShowFontView(); }
+void MainWindow::mnuShowGlyphs_Click(bool shown) { m_windows->ShowGlyphs(shown); }
 
 // ---- Input modes and encodings ----
 

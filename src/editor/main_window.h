@@ -8,7 +8,6 @@
 #include "kana/input_mode.h"
 
 #include <QMainWindow>
-#include <QPointer>
 
 #include <span>
 #include <string>
@@ -19,23 +18,14 @@ class QLineEdit;
 
 namespace zelvane {
 
-class AboutWindow;
-class BookmarkManager;
-class ExtraLinesManager;
 class FileCommands;
-class GuideWindow;
-class RelativeSearchWindow;
-class RomView;
-class ScriptWindow;
 class StatusBar;
 class TableGrid;
 class TableModel;
 class TableNotifier;
 class ToolBar;
+class WindowCommands;
 class EditCommands;
-class FontView;
-class GlyphFont;
-class PlacementMemory;
 
 // The editor's one main window: it owns the open table and wires the
 // menus, the toolbar, the grid and the status bar to the editing rules and
@@ -131,12 +121,6 @@ private:
     void BuildGrid();
     void Form_Load();
 
-    // Opens a manager or workbench window (made with the table's notifier and
-    // `args`), or brings it to the front; a new one stands where it was last
-    // closed, else beside this window.
-    template<typename Manager, typename... Args>
-    void ShowManager(QPointer<Manager>& manager, Args&&... args);
-
     void RefreshCaption();
     void RefreshEncoding();
     void RefreshUndoActions();
@@ -153,17 +137,8 @@ private:
     ToolBar* m_toolbar = nullptr;
     MenuActions m_menus;
     EditCommands* m_edits = nullptr;
+    WindowCommands* m_windows = nullptr;
 
-    PlacementMemory* m_placements = nullptr;
-    QPointer<ExtraLinesManager> m_extraLines;
-    QPointer<BookmarkManager> m_bookmarks;
-    QPointer<AboutWindow> m_about;
-    QPointer<GuideWindow> m_guide;
-    QPointer<RomView> m_romView;
-    QPointer<RelativeSearchWindow> m_relSearch;
-    QPointer<FontView> m_fontView;
-    QPointer<ScriptWindow> m_script;
-    GlyphFont* m_glyphFont = nullptr;
 };
 
 } // namespace zelvane
