@@ -53,6 +53,7 @@ const auto PasteStep = QStringLiteral("incolla");
 const auto PasteSequenceStep = QStringLiteral("incolla in sequenza");
 const auto CutStep = QStringLiteral("taglia");
 const auto RelativeSearchStep = QStringLiteral("ricerca relativa");
+const auto FontStep = QStringLiteral("riconoscimento dei glifi");
 
 } // namespace Texts
 
@@ -80,7 +81,7 @@ TableDocument& EditCommands::Document() const
     return m_notifier.document();
 }
 
-void EditCommands::SetValues(const std::vector<std::pair<std::string, std::string>>& values, const QString& step)
+void EditCommands::SetValues(const std::vector<std::pair<std::string, std::string>>& values)
 {
     EditOutcome all{.First = 0, .Last = CodeCount - 1, .Next = CurrentCode()};
     // Runs of neighbouring cells of one page are one fill each: a page's
@@ -105,17 +106,17 @@ void EditCommands::SetValues(const std::vector<std::pair<std::string, std::strin
         all.Change.Absorb(std::move(outcome.Change));
         first = next;
     }
-    m_notifier.Commit(std::move(all.Change), step);
+    m_notifier.Commit(std::move(all.Change), Texts::FontStep);
     RefreshStatusText();
 }
 
 void EditCommands::Paste() { TypeText(QGuiApplication::clipboard()->text()); }
 
-void EditCommands::FillFirstPage(std::uint8_t start, std::vector<std::string> values, const QString& step)
+void EditCommands::FillFirstPage(std::uint8_t start, std::vector<std::string> values)
 {
     ShowPage({});
     MoveToCode(start);
-    Filled(m_editor.Fill(start, values), step);
+    Filled(m_editor.Fill(start, values), Texts::RelativeSearchStep);
 }
 
 std::uint8_t EditCommands::CurrentCode() const

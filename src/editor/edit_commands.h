@@ -73,10 +73,11 @@ public:
     void Unmark();
     void FillCharRange(std::uint8_t first, std::uint8_t last);
     void FillFromList(std::span<const std::string_view> list, InputMode script, LetterCase letterCase);
-    // A run of values from `start` on the first page, as one step named `step`.
-    void FillFirstPage(std::uint8_t start, std::vector<std::string> values, const QString& step);
-    // Values for codes of any length (code bytes, value bytes), as one step.
-    void SetValues(const std::vector<std::pair<std::string, std::string>>& values, const QString& step);
+    // Relative search's alphabet from `start` on the first page, as one step.
+    void FillFirstPage(std::uint8_t start, std::vector<std::string> values);
+    // The font view's accepted readings for codes of any length (code
+    // bytes, value bytes), as one step.
+    void SetValues(const std::vector<std::pair<std::string, std::string>>& values);
 
     void Cut();
     void Copy();

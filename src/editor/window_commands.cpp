@@ -21,13 +21,6 @@
 
 namespace zelvane {
 
-namespace {
-namespace Texts {
-const auto RelativeSearchStep = QStringLiteral("ricerca relativa");
-const auto FontStep = QStringLiteral("riconoscimento dei glifi");
-} // namespace Texts
-} // namespace
-
 WindowCommands::WindowCommands(Parts parts, QMainWindow* window)
     : QObject(window)
     , m_parts(std::move(parts))
@@ -99,7 +92,7 @@ void WindowCommands::ShowRelativeSearch()
 {
     // Applica fills the implied run into the first page, as one step.
     const auto apply = [this](std::uint8_t start, std::vector<std::string> values) {
-        m_parts.edits.FillFirstPage(start, std::move(values), Texts::RelativeSearchStep);
+        m_parts.edits.FillFirstPage(start, std::move(values));
     };
     Show(m_relSearch, apply);
     // The game the ROM view reads, unless this window has one already.
@@ -115,7 +108,7 @@ void WindowCommands::ShowFontView()
         m_parts.edits.MoveToCode(static_cast<std::uint8_t>(code.back()));
     };
     const auto apply = [this](std::vector<std::pair<std::string, std::string>> values) {
-        m_parts.edits.SetValues(values, Texts::FontStep);
+        m_parts.edits.SetValues(values);
     };
     Show(m_fontView, *m_glyphFont, pick, apply);
 }

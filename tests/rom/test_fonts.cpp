@@ -36,6 +36,27 @@ unsigned JisOf(const std::string& utf8)
     return done ? (static_cast<unsigned char>(out[0]) - 0x80) << 8 | (static_cast<unsigned char>(out[1]) - 0x80) : 0;
 }
 
+// A font file open with FreeType for as long as it lives; `face` is null
+// when the file cannot be opened.
+struct OpenFont {
+    FT_Library library = nullptr;
+    FT_Face face = nullptr;
+    explicit OpenFont(const std::string& path)
+    {
+        if (FT_Init_FreeType(&library) == 0 && FT_New_Face(library, path.c_str(), 0, &face) != 0)
+            face = nullptr;
+    }
+    ~OpenFont()
+    {
+        if (face)
+            FT_Done_Face(face);
+        if (library)
+            FT_Done_FreeType(library);
+    }
+    OpenFont(const OpenFont&) = delete;
+    OpenFont& operator=(const OpenFont&) = delete;
+};
+
 } // namespace
 
 std::vector<GlyphImage> MakeGameFont(const std::string& path, int width, int height, const std::string& characters,
@@ -43,14 +64,10 @@ std::vector<GlyphImage> MakeGameFont(const std::string& path, int width, int hei
 {
     std::vector<GlyphImage> glyphs;
     drawn.clear();
-    FT_Library library = nullptr;
-    FT_Face face = nullptr;
-    if (FT_Init_FreeType(&library) != 0)
+    const OpenFont font(path);
+    FT_Face face = font.face;
+    if (!face)
         return glyphs;
-    if (FT_New_Face(library, path.c_str(), 0, &face) != 0) {
-        FT_Done_FreeType(library);
-        return glyphs;
-    }
     bool jis = false;
     if (FT_Select_Charmap(face, FT_ENCODING_UNICODE) != 0) {
         const char* encoding = nullptr;
@@ -100,8 +117,6 @@ std::vector<GlyphImage> MakeGameFont(const std::string& path, int width, int hei
         glyphs.push_back(std::move(glyph));
         drawn.push_back(utf8);
     }
-    FT_Done_Face(face);
-    FT_Done_FreeType(library);
     return glyphs;
 }
 
@@ -110,16 +125,10 @@ std::vector<GlyphImage> MakeStyledFont(const std::string& path, const FontStyle&
 {
     std::vector<GlyphImage> glyphs;
     drawn.clear();
-    FT_Library library = nullptr;
-    FT_Face face = nullptr;
-    if (FT_Init_FreeType(&library) != 0)
+    const OpenFont font(path);
+    FT_Face face = font.face;
+    if (!face || !FT_IS_SCALABLE(face))
         return glyphs;
-    if (FT_New_Face(library, path.c_str(), 0, &face) != 0 || !FT_IS_SCALABLE(face)) {
-        if (face)
-            FT_Done_Face(face);
-        FT_Done_FreeType(library);
-        return glyphs;
-    }
     FT_Select_Charmap(face, FT_ENCODING_UNICODE);
     FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(style.size));
     const bool greys = style.ink == FontStyle::Ink::Greys;
@@ -181,8 +190,6 @@ std::vector<GlyphImage> MakeStyledFont(const std::string& path, const FontStyle&
         glyphs.push_back(std::move(glyph));
         drawn.push_back(characters.substr(start, at - start));
     }
-    FT_Done_Face(face);
-    FT_Done_FreeType(library);
     return glyphs;
 }
 
