@@ -116,7 +116,7 @@ void TableNotifier::TableReplaced()
     m_stack->clear();
     m_stack->setClean();
     emit replaced();
-    emit contentChanged();
+    emit valuesChanged();
     SyncModified();
 }
 
@@ -143,7 +143,7 @@ void TableNotifier::FileNameChanged()
 void TableNotifier::EncodingChanged()
 {
     emit encodingChanged();
-    emit contentChanged();
+    emit valuesChanged();
 }
 
 void TableNotifier::TouchedOutside()
@@ -177,7 +177,8 @@ void TableNotifier::Announce(const TableChange& change)
         // overridden lines, the page counts).
         emit entriesChanged(0, 0xFF);
     }
-    emit contentChanged();
+    if (!change.Codes.empty() || !change.Lines.empty())
+        emit valuesChanged();
 }
 
 void TableNotifier::AnnounceWhole()
@@ -185,7 +186,7 @@ void TableNotifier::AnnounceWhole()
     emit linesChanged();
     emit bookmarksChanged();
     emit entriesChanged(0, 0xFF);
-    emit contentChanged();
+    emit valuesChanged();
 }
 
 void TableNotifier::SyncModified()

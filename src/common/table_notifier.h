@@ -68,9 +68,11 @@ signals:
     void bookmarksChanged();
     // Another table, or every part of it may have changed.
     void replaced();
-    // After every announcement of the table's content, whatever part it
-    // touched: for views that show all of it (the ROM view, the font view).
-    void contentChanged();
+    // What some code reads as may have changed (its value, a line of a
+    // page, the encoding, another table): for views that read the table
+    // through its codes (the ROM view, the font view, the script window).
+    // Not for a change of the bookmarks alone.
+    void valuesChanged();
     void fileNameChanged();
     void encodingChanged();
 

@@ -302,7 +302,7 @@ FontView::FontView(TableNotifier& notifier, GlyphFont& font, Pick pick, Apply ap
             ClearProposals();
     });
     // The sheet's labels and the proposals follow the table.
-    connect(&m_notifier, &TableNotifier::contentChanged, this, [this] {
+    connect(&m_notifier, &TableNotifier::valuesChanged, this, [this] {
         m_sheet->update();
         ShowProposals();
     });

@@ -280,7 +280,7 @@ RomView::RomView(TableNotifier& notifier, QWidget* parent)
         FindNext(-1);
     });
     // Every change to the table shows at once, in place.
-    connect(&m_notifier, &TableNotifier::contentChanged, this, &RomView::TableChanged);
+    connect(&m_notifier, &TableNotifier::valuesChanged, this, &RomView::TableChanged);
     for (auto signal : {&TableNotifier::bookmarksChanged, &TableNotifier::replaced, &TableNotifier::encodingChanged})
         connect(&m_notifier, signal, this, &RomView::RefillBookmarks);
     RefillBookmarks();

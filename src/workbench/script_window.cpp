@@ -23,6 +23,7 @@
 #include <QSaveFile>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <filesystem>
@@ -181,6 +182,18 @@ ScriptWindow::ScriptWindow(TableNotifier& notifier, SaveTable save, ShowAddress 
         if (column != Column::Translation && row >= 0 && static_cast<std::size_t>(row) < m_plan.Rows.size() && m_show)
             m_show(m_file.Name(), m_plan.Rows[static_cast<std::size_t>(row)].Start);
     });
+    // The strings read as the table now says.
+    connect(&m_notifier, &TableNotifier::valuesChanged, this, [this] {
+        // Once for a run of edits (a fill, an undo of many steps), and only
+        // with a block listed.
+        if (!m_read || m_followPending)
+            return;
+        m_followPending = true;
+        QTimer::singleShot(0, this, [this] {
+            m_followPending = false;
+            FollowTable();
+        });
+    });
     connect(m_coverage, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
         if (item->data(Qt::UserRole).isValid() && m_show)
             m_show(m_file.Name(), item->data(Qt::UserRole).toULongLong());
@@ -242,14 +255,8 @@ void ScriptWindow::cmdScriptRead_Click()
         Say(Texts::BadBlock.arg(QString::fromStdString(error)));
         return;
     }
-    QString path;
-    m_table = ReadTable(path);
-    if (!m_table)
-        return;
-    m_tablePath = path;
-    m_blocks = {ReadBlock(m_file.Bytes(), *m_table, *block)};
-    m_plan = PlanScript(m_file.Bytes(), *m_table, m_blocks);
-    ShowRows();
+    m_read = block;
+    FollowTable();
     QStringList problems;
     for (const std::string& problem : m_blocks.front().Errors)
         problems << QString::fromStdString(problem);
@@ -257,8 +264,51 @@ void ScriptWindow::cmdScriptRead_Click()
                            : Texts::Problems.arg(problems.join(u'\n')));
 }
 
+void ScriptWindow::FollowTable()
+{
+    if (!m_read)
+        return;
+    // The table as it now is, saved or not: what the list shows.
+    std::string bytes;
+    std::string error;
+    if (!FormatTable(m_notifier.document(), bytes))
+        return;
+    if (std::optional<ScriptTable> table = ScriptTable::Read(bytes, error))
+        Use(std::move(*table));
+}
+
+void ScriptWindow::Use(ScriptTable table)
+{
+    if (!m_read || m_file.Bytes().empty())
+        return;
+    m_table = std::move(table);
+    m_blocks = {ReadBlock(m_file.Bytes(), *m_table, *m_read)};
+    m_plan = PlanScript(m_file.Bytes(), *m_table, m_blocks);
+    ShowRows();
+}
+
+bool ScriptWindow::UseTableFile()
+{
+    if (!m_read)
+        return false;
+    QString path;
+    std::optional<ScriptTable> table = ReadTable(path);
+    if (!table)
+        return false;
+    m_tablePath = path;
+    Use(std::move(*table));
+    return true;
+}
+
 void ScriptWindow::ShowRows()
 {
+    // The translations typed stay with their strings when the list is
+    // laid again for the same block.
+    QStringList typed;
+    for (int row = 0; row < m_rows->rowCount(); ++row)
+        typed << (m_rows->item(row, Column::Translation) ? m_rows->item(row, Column::Translation)->text() : QString());
+    if (typed.size() != static_cast<qsizetype>(m_plan.Rows.size()))
+        typed.clear();
     m_filling = true;
     const TextEncoding encoding = m_table->Encoding();
     m_rows->setRowCount(static_cast<int>(m_plan.Rows.size()));
@@ -277,7 +327,7 @@ void ScriptWindow::ShowRows()
         m_rows->setItem(at, Column::Pointers, fixed(pointers.join(QStringLiteral(", "))));
         m_rows->setItem(at, Column::Bytes, fixed(QString::number(row.End - row.Start)));
         m_rows->setItem(at, Column::Text, fixed(Joined(row.Lines, encoding)));
-        m_rows->setItem(at, Column::Translation, new QTableWidgetItem());
+        m_rows->setItem(at, Column::Translation, new QTableWidgetItem(typed.value(at)));
         m_rows->setItem(at, Column::Space, fixed(QString()));
     }
     m_rows->resizeRowsToContents();
@@ -362,7 +412,8 @@ std::string ScriptWindow::Script(const std::string& tablePath) const
 
 void ScriptWindow::cmdScriptSave_Click()
 {
-    if (!m_table || m_blocks.empty())
+    // The script names the table's file: the strings are read through it.
+    if (!UseTableFile())
         return;
     const QString path = QFileDialog::getSaveFileName(this, Texts::SaveTitle, QFileInfo(m_file.Name()).completeBaseName() + QStringLiteral(".txt"));
     if (path.isEmpty())
@@ -433,7 +484,7 @@ void ScriptWindow::cmdScriptImport_Click()
 
 void ScriptWindow::cmdScriptInsert_Click()
 {
-    if (!m_table || m_blocks.empty())
+    if (!UseTableFile())
         return;
     const QString output = QFileDialog::getSaveFileName(this, Texts::InsertTitle);
     if (output.isEmpty())

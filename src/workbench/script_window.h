@@ -53,6 +53,12 @@ private:
     // The table's file, saved first when the window must name it; nothing
     // after telling the user why not.
     std::optional<ScriptTable> ReadTable(QString& path);
+    // The block read again through the table as it now is.
+    void FollowTable();
+    void Use(ScriptTable table);
+    // The block read through the table's file, for a script that names it;
+    // false when there is no block or the table was not saved.
+    bool UseTableFile();
     void ShowRows();
     void ShowRoom();
     [[nodiscard]] std::vector<std::vector<std::string>> Translations() const;
@@ -63,12 +69,14 @@ private:
     SaveTable m_save;
     ShowAddress m_show;
     MappedFile m_file;
+    std::optional<Block> m_read; // the block listed
     std::optional<ScriptTable> m_table;
-    QString m_tablePath;   // the table the strings were read through
+    QString m_tablePath;   // the table's file the script names
     QString m_exported;    // the copy for strict inserters, once written
     std::vector<ReadBlockResult> m_blocks;
     ScriptPlan m_plan;
     bool m_filling = false;
+    bool m_followPending = false;
 
     QLabel* m_name = nullptr;
     QLineEdit* m_block = nullptr;

@@ -54,6 +54,11 @@ void ScriptWindowTest::read_translate_and_insert()
     QCOMPARE(rows->rowCount(), 3);
     QCOMPARE(rows->item(1, 3)->text(), QStringLiteral("CA<END>"));
     QCOMPARE(rows->item(1, 1)->text(), QStringLiteral("0x2"));
+    // The list reads as the table now says.
+    TypeInto(0x43, QStringLiteral("x"));
+    QTRY_COMPARE(rows->item(1, 3)->text(), QStringLiteral("CxA<END>"));
+    Action("mnuUndo")->trigger();
+    QTRY_COMPARE(rows->item(1, 3)->text(), QStringLiteral("CA<END>"));
     // Two bytes more than the region holds: the room says so, in red.
     rows->item(0, 4)->setText(QStringLiteral("ABCABC<END>"));
     QVERIFY(rows->item(2, 5)->text().endsWith(QStringLiteral("restano -4")));
