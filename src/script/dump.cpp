@@ -14,8 +14,7 @@ namespace {
 
 std::string HexAddress(std::uint64_t value)
 {
-    return "0x" + HexText(std::string{static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
-                                      static_cast<char>(value)});
+    return "0x" + HexDigits(value);
 }
 
 // A piece of a line: a code's bytes and the text it is written as.

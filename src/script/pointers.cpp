@@ -26,14 +26,14 @@ std::string Upper(std::string_view text)
     return upper;
 }
 
-std::string Hex(std::uint64_t value)
+} // namespace
+
+std::string HexDigits(std::uint64_t value)
 {
     char digits[20];
     const auto end = std::to_chars(digits, digits + sizeof digits, value, 16).ptr;
     return Upper(std::string_view(digits, static_cast<std::size_t>(end - digits)));
 }
-
-} // namespace
 
 std::string_view MappingName(Mapping mapping)
 {
@@ -183,7 +183,7 @@ std::optional<std::int64_t> ParseNumber(std::string_view text)
 
 std::string DollarHex(std::int64_t value)
 {
-    return value < 0 ? "$-" + Hex(static_cast<std::uint64_t>(-value)) : "$" + Hex(static_cast<std::uint64_t>(value));
+    return value < 0 ? "$-" + HexDigits(static_cast<std::uint64_t>(-value)) : "$" + HexDigits(static_cast<std::uint64_t>(value));
 }
 
 std::optional<Block> ParseBlock(std::string_view text, std::string& error)
@@ -303,15 +303,15 @@ std::optional<Block> ParseBlock(std::string_view text, std::string& error)
 std::string BlockText(const Block& block)
 {
     if (block.IsText)
-        return "text=0x" + Hex(block.TextStart) + "-0x" + Hex(block.TextEnd);
+        return "text=0x" + HexDigits(block.TextStart) + "-0x" + HexDigits(block.TextEnd);
     const PointerFormat& format = block.Format;
-    std::string written = "pointers=0x" + Hex(block.Pointers) + ",count=" + std::to_string(block.Count)
+    std::string written = "pointers=0x" + HexDigits(block.Pointers) + ",count=" + std::to_string(block.Count)
                        + ",bits=" + std::to_string(format.Bits) + ",endian=" + (format.BigEndian ? "big" : "little")
                        + ",stride=" + std::to_string(format.Stride) + ",map=" + std::string(MappingName(format.Map))
-                       + ",offset=" + (format.Offset < 0 ? "-0x" + Hex(static_cast<std::uint64_t>(-format.Offset)) : "0x" + Hex(static_cast<std::uint64_t>(format.Offset)))
-                       + ",header=0x" + Hex(format.Header);
+                       + ",offset=" + (format.Offset < 0 ? "-0x" + HexDigits(static_cast<std::uint64_t>(-format.Offset)) : "0x" + HexDigits(static_cast<std::uint64_t>(format.Offset)))
+                       + ",header=0x" + HexDigits(format.Header);
     if (format.Bits == 16)
-        written += ",bank=0x" + Hex(BankOf(format, block.Pointers));
+        written += ",bank=0x" + HexDigits(BankOf(format, block.Pointers));
     return written;
 }
 

@@ -73,5 +73,7 @@ struct Block {
 [[nodiscard]] std::optional<std::int64_t> ParseNumber(std::string_view text);
 // $ and upper-case hexadecimal digits, $- for a negative.
 [[nodiscard]] std::string DollarHex(std::int64_t value);
+// Upper-case hexadecimal digits, no leading zeros ("1A2").
+[[nodiscard]] std::string HexDigits(std::uint64_t value);
 
 } // namespace zelvane
