@@ -27,8 +27,16 @@ QString Key(const QString& path)
 
 } // namespace
 
+GlyphFont::~GlyphFont()
+{
+    Remember();
+}
+
 bool GlyphFont::Open(const QString& path, QString& reason)
 {
+    // The file open until now is remembered as it was left: not at every
+    // step of the hunt for a font, which the arrows make many times a second.
+    Remember();
     if (!m_file.Open(path, reason))
         return false;
     Recall();
@@ -41,7 +49,6 @@ void GlyphFont::SetLayout(const FontLayout& layout, std::string firstCode, CodeO
     m_layout = layout;
     m_firstCode = std::move(firstCode);
     m_order = order;
-    Remember();
     emit changed();
 }
 
@@ -50,7 +57,6 @@ void GlyphFont::SetCount(std::size_t count)
     if (count == m_count)
         return;
     m_count = count;
-    Remember();
     emit changed();
 }
 

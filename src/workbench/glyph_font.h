@@ -21,6 +21,7 @@ class GlyphFont : public QObject {
 
 public:
     using QObject::QObject;
+    ~GlyphFont() override;
 
     // False, with the system's reason, when the file cannot be mapped. A
     // file opened before gets the layout it had then.
@@ -51,7 +52,8 @@ signals:
     void changed();
 
 private:
-    // The layout and count of the last files opened, kept between runs.
+    // The layout and count of the last files opened, kept between runs:
+    // written when another file is opened and when the font goes.
     void Remember() const;
     void Recall();
 
